@@ -20,7 +20,7 @@ ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure --timeout 600 -j "$jobs" -LE threaded
 
 echo "== ThreadSanitizer (threaded tests)"
-scripts/build.sh build-tsan -DVALDRO_SANITIZE=thread -DVALDRO_BUILD_BENCH=OFF
+scripts/build.sh build-tsan -DVALDRO_SANITIZE=thread -DVALDRO_BUILD_BENCH=OFF -DVALDRO_BUILD_GUI=OFF
 TSAN_OPTIONS="suppressions=$root/tests/tsan.supp halt_on_error=1" \
   ctest --test-dir build-tsan --output-on-failure --timeout 600 -j "$jobs" -L threaded
 
