@@ -1,0 +1,89 @@
+// Finding the unit among the HID interfaces present and opening the channel.
+
+#include <algorithm>
+#include <cctype>
+
+#include "protocol_engine.h"
+#include "receive_thread.h"
+
+namespace valdro {
+namespace {
+
+std::string Lowered(std::string_view s) {
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+// The first string of the hardware-id list: up to the first NUL.
+std::string_view FirstHardwareId(const std::string& id) {
+    return std::string_view(id).substr(0, id.find('\0'));
+}
+
+}  // namespace
+
+void ProtocolEngine::SetDevicePath(std::string path) {
+    devicePath_ = std::move(path);
+}
+
+void ProtocolEngine::ReleaseChannel() {
+    // The receive thread may wait in a hand-off or a read: release it, join it,
+    // and only then close the handles it used.
+    handOff_->Cancel();
+    comms_.reset();
+    readHandle_.reset();
+    writeHandle_.reset();
+}
+
+void ProtocolEngine::OpenDevice(std::string_view fragment) {
+    if (channelOpen_) {
+        return;  // the open channel is used as it is
+    }
+    const std::string wanted = Lowered(fragment);
+    for (const HidInterfaceInfo& info : platform_.Enumerate()) {
+        if (!devicePath_.empty() && info.path != devicePath_) {
+            continue;
+        }
+        if (Lowered(FirstHardwareId(info.hardwareId)).find(wanted) == std::string::npos) {
+            continue;
+        }
+        // The first match ends the search, whether or not it opens. Whatever is
+        // left of a dropped channel goes first: its thread has ended or is ending.
+        ReleaseChannel();
+        writeHandle_ = platform_.Open(info.path, nullptr);
+        readHandle_ = platform_.Open(info.path, nullptr);
+        if (readHandle_) {
+            channelPath_ = info.path;
+            handOff_->Reset();
+            channelOpen_.store(true);
+            comms_ = std::make_unique<Port1Comms>(*readHandle_, *handOff_, channelOpen_);
+        } else {
+            writeHandle_.reset();
+        }
+        return;
+    }
+}
+
+bool ProtocolEngine::FindMaster() {
+    if (!channelOpen_) {
+        OpenDevice(kApplicationFragment);
+    }
+    if (!channelOpen_) {
+        OpenDevice(kProgramModeFragment);
+        if (channelOpen_) {
+            ui_.ShowError(link_message::kProgramMode);
+            return false;
+        }
+    }
+    if (!channelOpen_) {
+        OpenDevice(kAnyRevisionFragment);
+    }
+    if (!channelOpen_) {
+        ui_.ShowError(link_message::kCannotFind);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace valdro

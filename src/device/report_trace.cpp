@@ -1,0 +1,90 @@
+#include "report_trace.h"
+
+#include <chrono>
+#include <ctime>
+
+namespace valdro {
+namespace {
+
+constexpr char kHex[] = "0123456789abcdef";
+
+// Writes n digits of v, zero-padded, and returns the position after them.
+char* PutDecimal(char* p, unsigned v, int n) {
+    for (int i = n - 1; i >= 0; --i) {
+        p[i] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    }
+    return p + n;
+}
+
+}  // namespace
+
+ReportTrace::~ReportTrace() {
+    Close();
+}
+
+bool ReportTrace::Open(const std::string& path) {
+    std::lock_guard lock(m_);
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+    file_ = std::fopen(path.c_str(), "a");
+    return file_ != nullptr;
+}
+
+void ReportTrace::Close() {
+    std::lock_guard lock(m_);
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}
+
+std::size_t ReportTrace::FormatLine(TraceDirection direction, const HidReport& report,
+                                    char (&out)[kLineSize + 1]) {
+    char* p = out;
+    *p++ = static_cast<char>(direction);
+    *p++ = ' ';
+    for (std::uint8_t b : report) {
+        *p++ = kHex[b >> 4];
+        *p++ = kHex[b & 15];
+    }
+    *p++ = ' ';
+
+    const auto now = std::chrono::system_clock::now();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
+    const std::time_t secs = static_cast<std::time_t>(ms.count() / 1000);
+    std::tm t{};
+    gmtime_r(&secs, &t);
+    p = PutDecimal(p, static_cast<unsigned>(t.tm_year + 1900), 4);
+    *p++ = '-';
+    p = PutDecimal(p, static_cast<unsigned>(t.tm_mon + 1), 2);
+    *p++ = '-';
+    p = PutDecimal(p, static_cast<unsigned>(t.tm_mday), 2);
+    *p++ = 'T';
+    p = PutDecimal(p, static_cast<unsigned>(t.tm_hour), 2);
+    *p++ = ':';
+    p = PutDecimal(p, static_cast<unsigned>(t.tm_min), 2);
+    *p++ = ':';
+    p = PutDecimal(p, static_cast<unsigned>(t.tm_sec), 2);
+    *p++ = '.';
+    p = PutDecimal(p, static_cast<unsigned>(ms.count() % 1000), 3);
+    *p++ = 'Z';
+    *p = '\0';
+    return static_cast<std::size_t>(p - out);
+}
+
+void ReportTrace::Write(TraceDirection direction, const HidReport& report) {
+    char line[kLineSize + 1];
+    const std::size_t n = FormatLine(direction, report, line);
+    line[n] = '\n';
+    std::lock_guard lock(m_);
+    if (file_ == nullptr) {
+        return;
+    }
+    std::fwrite(line, 1, n + 1, file_);
+    // A trace is read while the program runs and after a crash: keep it current.
+    std::fflush(file_);
+}
+
+}  // namespace valdro
