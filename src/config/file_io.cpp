@@ -1,5 +1,6 @@
 #include "file_io.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -172,18 +173,27 @@ bool ReplaceFileContentsImpl(const fs::path& target, std::span<const std::uint8_
 }  // namespace
 
 bool ReadFilePrefix(const fs::path& path, std::size_t maxBytes, std::vector<std::uint8_t>& out) {
-    out.assign(maxBytes, 0);
+    out.clear();
     std::FILE* f = OpenForReading(path);
     if (f == nullptr)
         return false;
-    const std::size_t got = std::fread(out.data(), 1, maxBytes, f);
-    // Reading a directory or a failing disk shows up here, not at the open.
-    const bool failed = std::ferror(f) != 0;
+    // Grows as the file does, so a generous limit costs nothing for a small file.
+    constexpr std::size_t kChunk = 64 * 1024;
+    bool failed = false;
+    while (out.size() < maxBytes) {
+        const std::size_t want = std::min(kChunk, maxBytes - out.size());
+        const std::size_t had = out.size();
+        out.resize(had + want);
+        const std::size_t got = std::fread(out.data() + had, 1, want, f);
+        out.resize(had + got);
+        if (got < want) {
+            // Reading a directory or a failing disk shows up here, not at the open.
+            failed = std::ferror(f) != 0;
+            break;
+        }
+    }
     std::fclose(f);
-    if (failed)
-        return false;
-    out.resize(got);
-    return true;
+    return !failed;
 }
 
 bool ReplaceFileContents(const fs::path& target, std::span<const std::uint8_t> bytes) {

@@ -66,6 +66,10 @@ long NextCodePoint(std::string_view s, std::size_t& i) {
         if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return -1;
         cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
     }
+    // Overlong forms (an overlong NUL would end the field early), surrogates and
+    // values past U+10FFFF are not valid UTF-8.
+    static constexpr long kMinForLength[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kMinForLength[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return -1;
     return cp;
 }
 

@@ -1,0 +1,25 @@
+#pragma once
+// File handling shared by the data-file commands: loading with the loader's own
+// message on refusal, and writing text output to stdout or a file.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "config_set.h"
+
+namespace valdro::cli {
+
+// Loads a data file; on refusal prints "FILE: <message>" on stderr and returns false.
+bool LoadDataFileOrReport(const std::string& path, ConfigSet& into);
+
+// Saves a data file; on failure prints "FILE: Error Saving File." and returns false.
+bool SaveDataFileOrReport(const std::string& path, const ConfigSet& set);
+
+// Reads a whole text file ("-" is stdin); on failure prints why and returns nothing.
+std::optional<std::string> ReadTextOrReport(const std::string& path);
+
+// Writes text to a file, replacing it whole ("-" is stdout); prints why on failure.
+bool WriteTextOrReport(const std::string& path, std::string_view text);
+
+}  // namespace valdro::cli
