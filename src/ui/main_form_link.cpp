@@ -1,0 +1,74 @@
+// The window's side of the device link: buttons and timer into the engine, the
+// engine's messages and status records back onto the pages.
+#include <QMetaObject>
+#include <QProgressBar>
+
+#include "general_page.h"
+#include "main_form.h"
+#include "protocol_engine.h"
+#include "status_page.h"
+#include "text_codec.h"
+
+namespace valdro::ui {
+
+void TMainForm::DownloadButtonClick() {
+    engine_->ResetStatusPage();
+    StorePage();
+    engine_->StartDownload();
+}
+
+void TMainForm::StatusConnectButtonClick() {
+    engine_->StatusConnectButtonClick();
+}
+
+void TMainForm::Timer1Timer() {
+    engine_->Timer1Timer();
+}
+
+void TMainForm::Post() {
+    // Runs on the receive thread; the report is handled on the window's thread.
+    QMetaObject::invokeMethod(
+        this, [this] { engine_->DeliverPendingReport(); }, Qt::QueuedConnection);
+}
+
+void TMainForm::ShowError(const std::string& text) {
+    downloadProgress_->hide();
+    dialogs_->Error(QString::fromStdString(text));
+}
+
+void TMainForm::ShowInformation(const std::string& text) {
+    dialogs_->Information(QString::fromStdString(text));
+}
+
+void TMainForm::StatusPageReset() {
+    status_->ShowIdle();
+}
+
+void TMainForm::StatusPageConnected() {
+    status_->ShowConnected();
+}
+
+void TMainForm::PaintStatus(const StatusRecord& record) {
+    status_->PaintStatus(record);
+}
+
+void TMainForm::SetStatusRowTitles(int which, const std::array<std::string, 9>& names) {
+    // The unit sends its names in the 8-bit code page.
+    std::array<std::string, 9> utf8;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        utf8[i] = DecodeCp1252(names[i]);
+    }
+    status_->SetStatusRowTitles(which, utf8);
+}
+
+void TMainForm::DownloadProgress(int done, int total) {
+    if (total <= 0 || done >= total) {
+        downloadProgress_->hide();
+        return;
+    }
+    downloadProgress_->setRange(0, total);
+    downloadProgress_->setValue(done);
+    downloadProgress_->show();
+}
+
+}  // namespace valdro::ui
