@@ -27,9 +27,15 @@ std::string RecordText(std::span<const std::uint8_t> data) {
     return text;
 }
 
+// "page.html#part" names "page.html"; a '#' that starts a name ("/#SYSTEM") is
+// part of the name.
 std::string StripFragment(std::string_view path) {
-    const auto cut = path.find_first_of("#?");
-    return std::string(path.substr(0, cut));
+    for (std::size_t i = 1; i < path.size(); ++i) {
+        if ((path[i] == '#' || path[i] == '?') && path[i - 1] != '/') {
+            return std::string(path.substr(0, i));
+        }
+    }
+    return std::string(path);
 }
 
 const SitemapEntry* FirstPage(const std::vector<SitemapEntry>& entries) {

@@ -1,0 +1,107 @@
+// The manual as built: every contents and index entry, link and image resolves
+// inside the help file, and every message the program can show is explained.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+
+#include "chm_archive.h"
+#include "help_test_paths.h"
+#include "sitemap.h"
+
+namespace valdro {
+namespace {
+
+class Manual : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        archive_ = ChmArchive::Open(test::BuiltHelpFile());
+        ASSERT_NE(archive_, nullptr);
+    }
+    std::string Page(const std::string& path) { return archive_->Read(path).value_or(""); }
+    std::set<std::string> Pages() {
+        std::set<std::string> pages;
+        for (const auto& f : archive_->ListFiles()) {
+            if (f.size() > 5 && f.substr(f.size() - 5) == ".html")
+                pages.insert(f);
+        }
+        return pages;
+    }
+    std::unique_ptr<ChmArchive> archive_;
+};
+
+void CollectLocals(const std::vector<SitemapEntry>& entries, std::vector<std::string>& out) {
+    for (const auto& e : entries) {
+        if (!e.local.empty())
+            out.push_back(e.local);
+        CollectLocals(e.children, out);
+    }
+}
+
+TEST_F(Manual, EveryContentsAndIndexEntryOpensAPageAndAnchor) {
+    for (const std::string& sitemap : {std::string("/contents.hhc"), std::string("/index.hhk")}) {
+        const auto entries = ParseSitemap(Page(sitemap));
+        std::vector<std::string> locals;
+        CollectLocals(entries, locals);
+        EXPECT_GT(locals.size(), 10u) << sitemap;
+        for (const auto& local : locals) {
+            const auto hash = local.find('#');
+            const std::string page = "/" + local.substr(0, hash);
+            EXPECT_TRUE(archive_->Contains(page)) << sitemap << ": " << local;
+            if (hash != std::string::npos) {
+                const std::string anchor = "name=\"" + local.substr(hash + 1) + "\"";
+                EXPECT_NE(Page(page).find(anchor), std::string::npos) << sitemap << ": " << local;
+            }
+        }
+    }
+}
+
+TEST_F(Manual, EveryLinkImageAndStyleSheetResolvesInsideTheHelpFile) {
+    const std::regex ref(R"((?:href|src)="([^"]+)\")", std::regex::icase);
+    const auto pages = Pages();
+    EXPECT_GE(pages.size(), 14u);
+    for (const auto& page : pages) {
+        const std::string html = Page(page);
+        const std::string dir = page.substr(0, page.rfind('/') + 1);
+        for (std::sregex_iterator it(html.begin(), html.end(), ref), end; it != end; ++it) {
+            const std::string target = (*it)[1];
+            if (target.rfind("http", 0) == 0 || target.rfind("mailto:", 0) == 0)
+                continue;
+            const auto hash = target.find('#');
+            const std::string file = target.substr(0, hash);
+            const std::string resolved = file.empty() ? page : NormaliseChmPath(dir + file);
+            EXPECT_TRUE(archive_->Contains(resolved)) << page << " -> " << target;
+            if (hash != std::string::npos) {
+                const std::string anchor = "name=\"" + target.substr(hash + 1) + "\"";
+                EXPECT_NE(Page(resolved).find(anchor), std::string::npos)
+                    << page << " -> " << target;
+            }
+        }
+    }
+}
+
+TEST_F(Manual, ExplainsEveryMessageTheProgramCanShow) {
+    const std::string messages = Page("/messages.html");
+    ASSERT_FALSE(messages.empty());
+    for (const char* text :
+         {"Invalid IP Address", "Invalid Gateway Address", "Invalid Subnet Mask",
+          "Invalid DNS Address", "Incompatible data file.", "The file uses a later data format.",
+          "Cannot load", "Error Opening File.", "Error Saving File.", "Data has changed",
+          "Save now?", "ORVELIX is in Program Mode", "Cannot find ORVELIX",
+          "Application is not a ORVELIX Valdrometrica", "Lost comms to ORVELIX",
+          "Download Complete"}) {
+        EXPECT_NE(messages.find(text), std::string::npos) << text;
+    }
+}
+
+TEST_F(Manual, EveryPageHasATitleAndTheStyleSheet) {
+    for (const auto& page : Pages()) {
+        const std::string html = Page(page);
+        EXPECT_NE(html.find("<title>"), std::string::npos) << page;
+        EXPECT_NE(html.find("style.css"), std::string::npos) << page;
+    }
+}
+
+}  // namespace
+}  // namespace valdro
