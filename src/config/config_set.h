@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "unit_layout.h"
 
@@ -20,6 +21,10 @@ template <typename Byte>
 class BasicUnitRecord {
 public:
     explicit BasicUnitRecord(std::span<Byte, kUnitRecordSize> bytes) : b_(bytes) {}
+    // A writable record can be read through a read-only one.
+    template <typename Other>
+        requires std::is_same_v<Byte, const Other>
+    BasicUnitRecord(const BasicUnitRecord<Other>& other) : b_(other.Bytes()) {}
 
     std::span<Byte, kUnitRecordSize> Bytes() const { return b_; }
 
