@@ -1,0 +1,88 @@
+#include "hid_input_report.h"
+
+#include <cerrno>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <unistd.h>
+#endif
+
+namespace valdro {
+
+OpenError OpenErrorFromAccess(int accessResult, int accessErrno) {
+    if (accessResult == 0) {
+        return OpenError::Other;  // reachable, yet the open failed (busy, wrong kind)
+    }
+    switch (accessErrno) {
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return OpenError::PermissionDenied;
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+        case ENOTDIR:
+            return OpenError::NotFound;
+        default:
+            return OpenError::Other;
+    }
+}
+
+OpenError ClassifyOpenFailure(const std::string& path) {
+#if defined(__unix__) || defined(__APPLE__)
+    const int result = ::access(path.c_str(), R_OK | W_OK);
+    return OpenErrorFromAccess(result, result == 0 ? 0 : errno);
+#else
+    (void)path;
+    return OpenError::Other;
+#endif
+}
+
+namespace {
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        c = 0xFFFD;
+    }
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+}  // namespace
+
+std::string WideToUtf8(const wchar_t* text) {
+    std::string out;
+    if (text == nullptr) {
+        return out;
+    }
+    for (const wchar_t* p = text; *p != 0; ++p) {
+        auto c = static_cast<char32_t>(*p);
+        if constexpr (sizeof(wchar_t) == 2) {
+            c &= 0xFFFF;
+            // A high surrogate followed by a low one is one character.
+            if (c >= 0xD800 && c <= 0xDBFF) {
+                const auto next = static_cast<char32_t>(p[1]) & 0xFFFF;
+                if (next >= 0xDC00 && next <= 0xDFFF) {
+                    c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+                    ++p;
+                }
+            }
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
+}  // namespace valdro
