@@ -15,6 +15,12 @@ void ProtocolEngine::Timer1Timer() {
             ui_.ShowError(link_message::kLostComms);
             lostCommsShown_ = false;
             statusPollCountdown_ = 0;
+            // A poll that ran while the box was open may still await its reply; with
+            // polling now stopped it would only bring the same message again.
+            if (linkState_ >= 19) {
+                replyCountdown_ = 0;
+                linkState_ = 0;
+            }
             // Polling has stopped: the page says so rather than offering "Disconnect".
             if (monitoring_) {
                 ResetStatusPage();

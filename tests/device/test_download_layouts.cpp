@@ -30,7 +30,9 @@ void ExpectFilled(const HidReport& tx, std::size_t first, std::size_t last, std:
     }
 }
 
-ConfigSet Zeroed() { return ConfigSet{}; }
+ConfigSet Zeroed() {
+    return ConfigSet{};
+}
 
 TEST(CommandBytes, WriteIdAndCodeOnly) {
     HidReport tx = Prefilled();
@@ -63,8 +65,7 @@ TEST_P(SettingsPort, GoesHighByteFirstWithItsLow16Bits) {
 
 INSTANTIATE_TEST_SUITE_P(Ports, SettingsPort,
                          testing::Values(PortCase{3012, 0x0B, 0xC4}, PortCase{80, 0x00, 0x50},
-                                         PortCase{65535, 0xFF, 0xFF},
-                                         PortCase{0x12345, 0x23, 0x45},
+                                         PortCase{65535, 0xFF, 0xFF}, PortCase{0x12345, 0x23, 0x45},
                                          PortCase{-1, 0xFF, 0xFF}));
 
 struct FlagCase {
@@ -88,20 +89,25 @@ TEST_P(SettingsFlags, PutFlags9To16InTheFirstByte) {
     EXPECT_EQ(tx[f.byteOfHighHalf + 1], f.low) << f.name;
 }
 
-void SetInvertInput(UnitRecord& u, int k) { u.SetInvertInput(k, true); }
-void SetInvertOutput(UnitRecord& u, int k) { u.SetInvertOutput(k, true); }
-void SetStart(UnitRecord& u, int k) { u.SetOutputStartStatus(k, true); }
+void SetInvertInput(UnitRecord& u, int k) {
+    u.SetInvertInput(k, true);
+}
+void SetInvertOutput(UnitRecord& u, int k) {
+    u.SetInvertOutput(k, true);
+}
+void SetStart(UnitRecord& u, int k) {
+    u.SetOutputStartStatus(k, true);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Groups, SettingsFlags,
-    testing::Values(FlagCase{"input 1", SetInvertInput, 22, 0, 0x00, 0x01},
-                    FlagCase{"input 16", SetInvertInput, 22, 15, 0x80, 0x00},
-                    FlagCase{"input 9", SetInvertInput, 22, 8, 0x01, 0x00},
-                    FlagCase{"input 8", SetInvertInput, 22, 7, 0x00, 0x80},
-                    FlagCase{"output 1", SetInvertOutput, 24, 0, 0x00, 0x01},
-                    FlagCase{"output 16", SetInvertOutput, 24, 15, 0x80, 0x00},
-                    FlagCase{"start 1", SetStart, 26, 0, 0x00, 0x01},
-                    FlagCase{"start 12", SetStart, 26, 11, 0x08, 0x00}));
+INSTANTIATE_TEST_SUITE_P(Groups, SettingsFlags,
+                         testing::Values(FlagCase{"input 1", SetInvertInput, 22, 0, 0x00, 0x01},
+                                         FlagCase{"input 16", SetInvertInput, 22, 15, 0x80, 0x00},
+                                         FlagCase{"input 9", SetInvertInput, 22, 8, 0x01, 0x00},
+                                         FlagCase{"input 8", SetInvertInput, 22, 7, 0x00, 0x80},
+                                         FlagCase{"output 1", SetInvertOutput, 24, 0, 0x00, 0x01},
+                                         FlagCase{"output 16", SetInvertOutput, 24, 15, 0x80, 0x00},
+                                         FlagCase{"start 1", SetStart, 26, 0, 0x00, 0x01},
+                                         FlagCase{"start 12", SetStart, 26, 11, 0x08, 0x00}));
 
 TEST(SettingsOfUnit, CarriesTheUnitAndTheSetWideValues) {
     ConfigSet c = Zeroed();
@@ -125,15 +131,15 @@ TEST(SettingsOfUnit, CarriesTheUnitAndTheSetWideValues) {
     HidReport tx = Prefilled();
     layout::SettingsOfUnit(tx, c, 3);
     const std::uint8_t expected[] = {
-        0x55, 3,                            // marker, unit
-        10, 1, 2, 3, 10, 1, 2, 254,         // IP, gateway
-        255, 255, 0, 0,                     // mask
-        0x01, 0x7E, 0, 0, 0x3C,             // DHCP bit, B, port, A
-        0, 0, 0, 0, 0, 0,                   // flag groups
-        0x81,                               // Slave 1 and Slave 8 enabled
-        192, 168, 1, 10,                    // Master's IP
-        3, 6, 9, 12, 15, 18, 21, 24,        // address modes of Slave 1..8
-        8, 8, 4, 4};                        // Master's DNS
+        0x55, 3,                               // marker, unit
+        10,   1,    2, 3,  10,   1,  2,  254,  // IP, gateway
+        255,  255,  0, 0,                      // mask
+        0x01, 0x7E, 0, 0,  0x3C,               // DHCP bit, B, port, A
+        0,    0,    0, 0,  0,    0,            // flag groups
+        0x81,                                  // Slave 1 and Slave 8 enabled
+        192,  168,  1, 10,                     // Master's IP
+        3,    6,    9, 12, 15,   18, 21, 24,   // address modes of Slave 1..8
+        8,    8,    4, 4};                     // Master's DNS
     static_assert(sizeof(expected) == 42);
     for (std::size_t i = 0; i < sizeof(expected); ++i) {
         EXPECT_EQ(tx[3 + i], expected[i]) << "byte " << 3 + i;
@@ -207,7 +213,9 @@ TEST(ResetTables, PackUnitAndInputByTheirLowBytes) {
     EXPECT_EQ(tx[3], 0x8F);
 }
 
-std::string ThirtyTwoChars() { return "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345"; }
+std::string ThirtyTwoChars() {
+    return "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345";
+}
 
 TEST(NameOfUnit, SendsAtMost31CharactersAndAlwaysANul) {
     ConfigSet c = Zeroed();

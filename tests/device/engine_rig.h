@@ -1,0 +1,101 @@
+#pragma once
+// An engine wired to the simulated unit, with a recording LinkUi and a poster
+// that lets the test itself play the owner thread: the test delivers each reply
+// and calls the timer tick, so every exchange is stepped deterministically.
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "config_set.h"
+#include "link_ui.h"
+#include "protocol_engine.h"
+#include "simulated_platform.h"
+#include "simulated_unit.h"
+
+namespace valdro::test {
+
+class RecordingUi : public LinkUi {
+  public:
+    void ShowError(const std::string& text) override;
+    void ShowInformation(const std::string& text) override;
+    int CurrentUnit() const override { return currentUnit; }
+    void StatusPageReset() override;
+    void StatusPageConnected() override;
+    void PaintStatus(const StatusRecord& record) override;
+    void SetStatusRowTitles(int which, const std::array<std::string, 9>& names) override;
+    void DownloadProgress(int done, int total) override;
+
+    int currentUnit = 0;
+    // Runs while a box is "open", as the window's nested event loop would.
+    std::function<void(const std::string&)> whileErrorOpen;
+    std::function<void(const std::string&)> whileInformationOpen;
+
+    std::vector<std::string> errors;
+    std::vector<std::string> infos;
+    std::vector<std::string> events;  // every call in order: "error:..", "reset", ...
+    std::vector<StatusRecord> painted;
+    std::vector<std::pair<int, std::array<std::string, 9>>> titles;
+    std::vector<std::pair<int, int>> progress;
+    int resets = 0;
+    int connects = 0;
+};
+
+// Counts Post() calls so the test thread can wait for the next reply.
+class CountingPoster : public OwnerThreadPoster {
+  public:
+    void Post() override;
+    // Waits until more than `seen` posts have come; false after the wait.
+    bool WaitBeyond(long seen, std::chrono::milliseconds wait);
+    long Posts();
+
+  private:
+    std::mutex m_;
+    std::condition_variable cv_;
+    long posts_ = 0;
+};
+
+struct EngineRig {
+    explicit EngineRig(SimulatedFaults faults = {});
+    ~EngineRig();
+
+    // Hands over the next reply of the unit; false when none came in time.
+    bool DeliverOne(std::chrono::milliseconds wait = std::chrono::seconds(5));
+    // Hands over replies until done() holds; false when a reply failed to come.
+    bool DeliverUntil(const std::function<bool()>& done);
+    // Hands over replies until nothing is awaited (LinkState 0).
+    bool DeliverUntilIdle() {
+        return DeliverUntil([&] { return engine.LinkState() == 0; });
+    }
+    void Tick(int n = 1);
+    // Waits until the receive thread has noticed a pulled cable.
+    bool WaitChannelDropped();
+
+    std::vector<HidReport> Written() const { return sim.WrittenReports(); }
+    std::size_t WrittenCount() const { return sim.WrittenReportCount(); }
+
+    SimulatedUnit sim;
+    SimulatedPlatform platform{sim};
+    RecordingUi ui;
+    ConfigSet config;
+    CountingPoster poster;
+    ProtocolEngine engine{platform, ui, config, poster};
+    long delivered = 0;
+};
+
+// A configuration that gives every layout something to carry (see the .cpp).
+ConfigSet RichConfig();
+
+// The command byte and block number of a report, for sequence checks.
+inline std::pair<int, int> CodeAndBlock(const HidReport& r) {
+    return {r[1], r[2]};
+}
+
+// Reads the "> " lines of a trace file as hex (time stamps dropped).
+std::vector<std::string> TraceHex(const std::string& path, char direction = '>');
+std::string Hex(const HidReport& r);
+
+}  // namespace valdro::test
