@@ -546,7 +546,10 @@ class Importer {
     void Reserved(const Json& v, const std::string& path, std::span<std::uint8_t> b) {
         if (!ExpectType(v, Json::value_t::object, path, "an object"))
             return;
-        for (const auto& [key, value] : v.items()) {
+        for (const auto& item : v.items()) {
+            // Not a structured binding: clang 14 cannot capture those in a lambda.
+            const std::string key = item.key();
+            const Json& value = item.value();
             const auto rs = std::find_if(kReserved.begin(), kReserved.end(),
                                          [&](const ReservedSpan& s) { return key == s.key; });
             const std::string p = path + "." + key;
