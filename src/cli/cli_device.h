@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "cli_args.h"
+#include "cli_hex.h"
 #include "hid_platform.h"
 #include "report_trace.h"
 #include "simulated_unit.h"
@@ -49,12 +50,11 @@ void AddDeviceOptions(ArgParser& parser);
 std::optional<int> ReadDeviceOptions(const ArgParser& parser, DeviceOptions& out);
 
 // Hex bytes, optionally separated by spaces, ':' or ','; at most maxBytes.
-std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text,
-                                                       std::size_t maxBytes);
+std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text, std::size_t maxBytes);
 
 // The platform the options choose, with the simulated unit and the trace file.
 class DeviceSession {
-public:
+  public:
     explicit DeviceSession(const DeviceOptions& options);
     ~DeviceSession();
     DeviceSession(const DeviceSession&) = delete;
@@ -72,7 +72,7 @@ public:
     // there, or nothing listed at all. Ends with a newline.
     std::string ExplainUnreachableUnit();
 
-private:
+  private:
     std::unique_ptr<SimulatedUnit> unit_;
     std::unique_ptr<HidPlatform> platform_;
     ReportTrace trace_;
