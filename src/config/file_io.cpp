@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -31,7 +33,8 @@ std::FILE* OpenForReading(const fs::path& path) {
 #endif
 }
 
-// A name beside the target that no other save of this process is using.
+// A short name in the target's directory that no other save is using; short so
+// that a target name near the length limit still leaves room for it.
 fs::path TemporaryNameFor(const fs::path& target, unsigned attempt) {
     static std::atomic<unsigned> counter{0};
 #ifdef _WIN32
@@ -39,10 +42,9 @@ fs::path TemporaryNameFor(const fs::path& target, unsigned attempt) {
 #else
     const unsigned long pid = static_cast<unsigned long>(::getpid());
 #endif
-    fs::path tmp = target;
-    tmp += ".tmp-" + std::to_string(pid) + "-" + std::to_string(counter++) + "-" +
-           std::to_string(attempt);
-    return tmp;
+    return target.parent_path() /
+           (".valdro-" + std::to_string(pid) + "-" + std::to_string(counter++) + "-" +
+            std::to_string(attempt) + ".tmp");
 }
 
 // Saving through a symbolic link updates the file it points to rather than
@@ -62,7 +64,7 @@ fs::path ResolveTarget(const fs::path& target) {
 bool ReplaceFileContentsImpl(const fs::path& target, std::span<const std::uint8_t> bytes) {
     std::error_code ec;
     const auto status = fs::status(target, ec);
-    if (fs::is_directory(status))
+    if (fs::exists(status) && !fs::is_regular_file(status))
         return false;
     if (fs::exists(status) && ::_waccess(target.c_str(), 2) != 0)
         return false;
@@ -129,7 +131,8 @@ bool ReplaceFileContentsImpl(const fs::path& target, std::span<const std::uint8_
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists) {
-        if (S_ISDIR(old.st_mode))
+        // Devices, pipes and directories are not ours to replace with a plain file.
+        if (!S_ISREG(old.st_mode))
             return false;
         if (::access(target.c_str(), W_OK) != 0)
             return false;
@@ -148,7 +151,7 @@ bool ReplaceFileContentsImpl(const fs::path& target, std::span<const std::uint8_
         return false;
 
     bool ok = true;
-    if (exists && S_ISREG(old.st_mode)) {
+    if (exists) {
         // Best effort: a mode we may not set (set-id bits) is not worth failing over.
         if (::fchmod(fd, old.st_mode & 07777) != 0)
             (void)::fchmod(fd, old.st_mode & 0777);

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 

@@ -188,10 +188,24 @@ TEST(DataFileOnDisk, FailedSaveKeepsTheOldFile) {
     // A file standing where a directory should be.
     EXPECT_EQ(SaveDataFile(dir / "keep.dat" / "x.dat", first), SaveOutcome::Error);
     EXPECT_EQ(SaveDataFile("", first), SaveOutcome::Error);
+    // A pipe or device is never replaced by a plain file.
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(SaveDataFile(dir / "pipe", first), SaveOutcome::Error);
+    EXPECT_EQ(fs::status(dir / "pipe").type(), fs::file_type::fifo);
 
     EXPECT_EQ(ReadAll(dir / "keep.dat"), oldBytes);
     // No temporary left beside the targets.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
+}
+
+TEST(DataFileOnDisk, NameAtTheLengthLimitSaves) {
+    TempDir dir;
+    const std::string name = std::string(251, 'n') + ".dat";  // 255 bytes, the usual limit
+    const ConfigSet set = RandomSet(15);
+    ASSERT_EQ(SaveDataFile(dir / name, set), SaveOutcome::Ok);
+    ConfigSet back;
+    EXPECT_EQ(LoadDataFile(dir / name, back), LoadOutcome::Ok);
+    EXPECT_EQ(back, set);
 }
 
 TEST(DataFileOnDisk, ReplacingKeepsTheModeAndANewFileFollowsTheUmask) {
