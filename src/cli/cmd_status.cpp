@@ -1,0 +1,198 @@
+// `status`: connects like the Status page and prints the live inputs and outputs.
+
+#include <unistd.h>
+
+#include <chrono>
+#include <iostream>
+
+#include "cli_args.h"
+#include "cli_command.h"
+#include "cli_device.h"
+#include "cli_link_ui.h"
+#include "config_set.h"
+#include "owner_loop.h"
+#include "protocol_engine.h"
+#include "status_output.h"
+#include "text_codec.h"
+
+namespace valdro::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: valdrometrica-cli status [--once | --watch] [--json] [--csv FILE]\n"
+    "                                [device options]\n\n"
+    "Connects to the attached unit as the Status page does and prints the 16\n"
+    "outputs and 16 inputs of the Master and its Slaves (or of the one unit that\n"
+    "reports itself). On a terminal set states are red, clear ones green and units\n"
+    "that report no state grey. Exit status 1 on any failure.\n\n"
+    "Options:\n"
+    "  --once            print the first status and the unit names, then exit (default)\n"
+    "  --watch           print every status (once a second) until Ctrl-C\n"
+    "  --json            one JSON object per status on a line of its own:\n"
+    "                    {\"mode\": \"all\"|\"single\", \"units\": [{\"index\", \"name\",\n"
+    "                    \"present\", \"outputs\": [16 x 0/1], \"inputs\": [16 x 0/1]}]}\n"
+    "  --csv FILE        append a row per change of an input or output:\n"
+    "                    time,unit,kind,number,state (the first status logged whole)\n";
+
+const std::string kFullUsage = std::string(kUsage) + kDeviceOptionsUsage;
+
+// The Status page as the command sees it: the last record, its row titles, and
+// whether a whole poll (record and, when they are fetched, its names) is in.
+class StatusUi : public CliLinkUi {
+  public:
+    void Attach(const ProtocolEngine& engine, StatusChangeLog* log) {
+        engine_ = &engine;
+        log_ = log;
+    }
+
+    void StatusPageReset() override { ended_ = true; }
+    void PaintStatus(const StatusRecord& record) override {
+        record_ = record;
+        if (log_ != nullptr) {
+            log_->Record(record, UtcTimestamp());
+        }
+        // The engine compares the mode after painting: a new mode means names follow.
+        if (engine_ != nullptr && record.mode == engine_->LastStatusMode()) {
+            due_ = true;
+        } else {
+            awaitingNames_ = true;
+        }
+    }
+    void SetStatusRowTitles(int which, const std::array<std::string, 9>& names) override {
+        if (which == 1) {
+            titles_[0] = DecodeCp1252(names[0]);
+        } else if (which == 2) {
+            for (std::size_t u = 0; u < names.size(); ++u) {
+                titles_[u] = DecodeCp1252(names[u]);
+            }
+        }
+        if (awaitingNames_) {
+            awaitingNames_ = false;
+            due_ = true;
+        }
+    }
+
+    bool Due() const { return due_; }
+    void Printed() { due_ = false; }
+    bool Ended() const { return ended_; }
+    const StatusRecord& Record() const { return record_; }
+    const RowTitles& Titles() const { return titles_; }
+
+  private:
+    const ProtocolEngine* engine_ = nullptr;
+    StatusChangeLog* log_ = nullptr;
+    StatusRecord record_{};
+    RowTitles titles_{};
+    bool due_ = false;
+    bool awaitingNames_ = false;
+    bool ended_ = false;
+};
+
+int RunStatus(const std::vector<std::string>& args) {
+    ArgParser parser("status", kFullUsage);
+    parser.Flag("--once").Flag("--watch").Flag("--json").Option("--csv");
+    AddDeviceOptions(parser);
+    if (auto exit = parser.ParseOrExit(args)) {
+        return *exit;
+    }
+    if (parser.Has("--once") && parser.Has("--watch")) {
+        return parser.UsageError("--once and --watch exclude each other");
+    }
+    DeviceOptions options;
+    if (auto exit = ReadDeviceOptions(parser, options)) {
+        return *exit;
+    }
+    const bool watch = parser.Has("--watch");
+    const bool json = parser.Has("--json");
+    const bool terminal = ::isatty(STDOUT_FILENO) == 1;
+
+    StatusChangeLog log;
+    const auto csv = parser.Value("--csv");
+    if (csv && !log.Open(*csv)) {
+        std::cerr << "valdrometrica-cli: cannot write " << *csv << '\n';
+        return kExitFailure;
+    }
+
+    DeviceSession session(options);
+    if (!session.TraceReady()) {
+        return kExitFailure;
+    }
+    InstallInterruptHandler();
+    StatusUi ui;
+    const ConfigSet config{};  // monitoring sends no configuration
+    OwnerLoop loop;
+    ProtocolEngine engine(session.Platform(), ui, config, loop);
+    ui.Attach(engine, csv ? &log : nullptr);
+    engine.SetTrace(session.Trace());
+    if (!options.devicePath.empty()) {
+        engine.SetDevicePath(options.devicePath);
+    }
+    loop.SetDelivery([&] { engine.DeliverPendingReport(); });
+    loop.SetTick([&] {
+        engine.Timer1Timer();
+        if (Interrupted()) {
+            loop.Quit();
+        }
+    });
+
+    engine.StatusConnectButtonClick();
+    if (!engine.Monitoring()) {
+        engine.Shutdown();
+        if (ui.LastError() == link_message::kCannotFind) {
+            std::cerr << session.ExplainUnreachableUnit();
+        }
+        return kExitFailure;
+    }
+
+    int result = kExitOk;
+    for (;;) {
+        loop.RunUntil(
+            [&] { return ui.Due() || ui.Ended() || Interrupted() || (!watch && ui.Failed()); },
+            std::chrono::hours(1));
+        if (ui.Due()) {
+            ui.Printed();
+            if (json) {
+                std::cout << StatusJson(ui.Record(), ui.Titles()) << std::endl;
+            } else {
+                if (watch && terminal) {
+                    std::cout << "\x1b[H\x1b[2J";  // redraw in place
+                } else if (watch) {
+                    std::cout << UtcTimestamp() << '\n';
+                }
+                std::cout << StatusTable(ui.Record(), ui.Titles(), terminal);
+                if (watch && !terminal) {
+                    std::cout << '\n';
+                }
+                std::cout.flush();
+            }
+            if (!watch) {
+                break;
+            }
+        }
+        if (Interrupted()) {
+            // Ctrl-C is how --watch ends; --once was stopped before it printed.
+            result = watch ? kExitOk : kExitFailure;
+            break;
+        }
+        if (ui.Ended()) {
+            if (!ui.Failed()) {
+                std::cerr << "valdrometrica-cli: the unit is no longer attached\n";
+            }
+            result = kExitFailure;
+            break;
+        }
+        if (!watch && ui.Failed()) {
+            result = kExitFailure;
+            break;
+        }
+    }
+    engine.Shutdown();
+    return result;
+}
+
+}  // namespace
+
+VALDRO_CLI_COMMAND("status", "show the live inputs and outputs of the attached unit",
+                   kFullUsage.c_str(), RunStatus);
+
+}  // namespace valdro::cli
