@@ -21,7 +21,8 @@ std::vector<std::uint8_t> Record(unsigned code, std::string_view text, bool nul 
     r.push_back(static_cast<std::uint8_t>(code >> 8));
     r.push_back(static_cast<std::uint8_t>(len));
     r.push_back(static_cast<std::uint8_t>(len >> 8));
-    for (char c : text) r.push_back(static_cast<std::uint8_t>(c));
+    for (char c : text)
+        r.push_back(static_cast<std::uint8_t>(c));
     if (nul)
         r.push_back(0);
     return r;

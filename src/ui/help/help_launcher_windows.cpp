@@ -27,8 +27,10 @@ class WindowsHelpLauncher final : public HelpLauncher {
     bool Setup(const QString& helpFilePath) override {
         // The full path, so that the display request does not depend on the
         // current directory; the viewer takes the ANSI code page.
+        Uninitialize();
         path_ = QDir::toNativeSeparators(QFileInfo(helpFilePath).absoluteFilePath()).toLocal8Bit();
-        if (GetFileAttributesA(path_.constData()) == INVALID_FILE_ATTRIBUTES)
+        const DWORD attributes = GetFileAttributesA(path_.constData());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             return false;
         if (!LoadHelpLibrary())
             return false;
