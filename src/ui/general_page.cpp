@@ -159,7 +159,7 @@ GeneralPage::Octets4 GeneralPage::MakeOctetRow(QWidget* parent, const char* labe
     for (int i = 0; i < 4; ++i) {
         auto* e = new QLineEdit(parent);
         e->setObjectName(Name(editPattern).arg(i + 1));
-        e->setGeometry(112 + i * 39, top, 34, 21);
+        e->setGeometry(118 + i * 38, top, 33, 21);
         e->setAlignment(Qt::AlignRight);
         edits[static_cast<std::size_t>(i)] = e;
     }

@@ -56,7 +56,7 @@ OutputControlPage::OutputControlPage(ConfigSet& config, std::function<int()> cur
     outputTabs->setStyleSheet(QStringLiteral(
         "QTabBar::tab { width: 20px; height: 21px; padding: 0px; margin: 4px 1px 0px 0px;"
         " border: 1px solid palette(dark); border-radius: 2px; background: palette(button); }"
-        "QTabBar::tab:selected { background: palette(dark); color: palette(bright-text);"
+        "QTabBar::tab:selected { background: palette(highlight); color: palette(highlighted-text);"
         " font-weight: bold; }"
         "QTabBar::tab:focus { border: 1px dotted palette(text); }"));
     outputTabs->setCurrentIndex(0);

@@ -1,0 +1,73 @@
+// The window driving the simulated unit: download and live status end to end,
+// through the timer and the receive thread's hand-off.
+#include <QPushButton>
+
+#include "cell_colours.h"
+#include "colour_grid.h"
+#include "html_check_box.h"
+#include "window_fixture.h"
+
+namespace valdro::ui::test {
+namespace {
+
+bool WaitForLog(ScriptedDialogs& d, const QString& entry) {
+    return QTest::qWaitFor([&] { return d.log.contains(entry); }, 15000);
+}
+
+TEST_F(WindowTest, DownloadSendsTheStoredPageToTheUnit) {
+    Type(QStringLiteral("DeviceNameEdit"), QStringLiteral("Hall"));
+    ClickButton(QStringLiteral("DownloadButton"));
+    ASSERT_TRUE(WaitForLog(dialogs, QStringLiteral("I:Download Complete")));
+    EXPECT_EQ(unit->DownloadsCompleted(), 1);
+    EXPECT_EQ(unit->LastDownload().Unit(0).DeviceName(), "Hall");
+    EXPECT_TRUE(dialogs.Errors().isEmpty());
+}
+
+TEST_F(WindowTest, DownloadWithoutAUnitSaysSo) {
+    SimulatedFaults gone;
+    gone.present = false;
+    unit->SetFaults(gone);
+    ClickButton(QStringLiteral("DownloadButton"));
+    EXPECT_EQ(dialogs.Errors(), QStringList{QStringLiteral("Cannot find ORVELIX")});
+}
+
+TEST_F(WindowTest, ConnectShowsLiveStatusAndDisconnectHidesIt) {
+    ShowPage(2);
+    ClickButton(QStringLiteral("StatusConnectButton"));
+    auto* button = W<QPushButton>(QStringLiteral("StatusConnectButton"));
+    EXPECT_EQ(button->text(), QStringLiteral("Disconnect"));
+    ColourGrid* out = W<ColourGrid>(QStringLiteral("OutputStatusAdvStringGrid"));
+    EXPECT_FALSE(out->isHidden());
+    // The first record and the nine names arrive through the hand-off.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return out->rowCount() == 10 && !out->CellText(0, 1).isEmpty(); }, 15000));
+    EXPECT_TRUE(out->CellColour(1, 1) == kMappedColour || out->CellColour(1, 1) == kUnmappedColour);
+    ClickButton(QStringLiteral("StatusConnectButton"));
+    EXPECT_EQ(button->text(), QStringLiteral("Connect"));
+    EXPECT_TRUE(out->isHidden());
+}
+
+TEST_F(WindowTest, DownloadEndsMonitoringFirst) {
+    ShowPage(2);
+    ClickButton(QStringLiteral("StatusConnectButton"));
+    ASSERT_EQ(W<QPushButton>(QStringLiteral("StatusConnectButton"))->text(),
+              QStringLiteral("Disconnect"));
+    ShowPage(0);
+    ClickButton(QStringLiteral("DownloadButton"));
+    EXPECT_EQ(W<QPushButton>(QStringLiteral("StatusConnectButton"))->text(),
+              QStringLiteral("Connect"));
+    EXPECT_TRUE(W<ColourGrid>(QStringLiteral("InputStatusAdvStringGrid"))->isHidden());
+    ASSERT_TRUE(WaitForLog(dialogs, QStringLiteral("I:Download Complete")));
+}
+
+TEST_F(WindowTest, ClosingWhileMonitoringStopsTheLinkCleanly) {
+    ShowPage(2);
+    ClickButton(QStringLiteral("StatusConnectButton"));
+    QTest::qWait(100);
+    EXPECT_TRUE(form->close());
+    form.reset();  // joins the receive thread; must not hang or crash
+    SUCCEED();
+}
+
+}  // namespace
+}  // namespace valdro::ui::test
