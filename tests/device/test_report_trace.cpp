@@ -1,0 +1,65 @@
+// The report trace: line format and appending to an existing file.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "report_trace.h"
+
+namespace valdro {
+namespace {
+
+TEST(ReportTrace, FormatsDirectionHexAndUtcTime) {
+    HidReport r{};
+    r[1] = 0x53;
+    r[64] = 0xAB;
+    char line[ReportTrace::kLineSize + 1];
+    const std::size_t n = ReportTrace::FormatLine(TraceDirection::ToUnit, r, line);
+    const std::string text(line, n);
+    EXPECT_EQ(n, ReportTrace::kLineSize);
+    EXPECT_EQ(text.substr(0, 6), "> 0053");
+    EXPECT_EQ(text.substr(2 + 128, 2), "ab");
+    EXPECT_TRUE(std::regex_match(
+        text, std::regex("> [0-9a-f]{130} \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z")))
+        << text;
+
+    ReportTrace::FormatLine(TraceDirection::FromUnit, r, line);
+    EXPECT_EQ(line[0], '<');
+}
+
+TEST(ReportTrace, AppendsOneLinePerReport) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("valdro-trace-" + std::to_string(::getpid()) + ".trace");
+    std::filesystem::remove(path);
+    { std::ofstream(path) << "earlier line\n"; }
+    {
+        ReportTrace trace;
+        ASSERT_TRUE(trace.Open(path.string()));
+        HidReport r{};
+        trace.Write(TraceDirection::ToUnit, r);
+        trace.Write(TraceDirection::FromUnit, r);
+    }
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);) {
+        lines.push_back(l);
+    }
+    std::filesystem::remove(path);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "earlier line");
+    EXPECT_EQ(lines[1][0], '>');
+    EXPECT_EQ(lines[2][0], '<');
+}
+
+TEST(ReportTrace, AnUnwritablePathIsReported) {
+    ReportTrace trace;
+    EXPECT_FALSE(trace.Open("/nonexistent-dir/x.trace"));
+    EXPECT_FALSE(trace.IsOpen());
+    trace.Write(TraceDirection::ToUnit, HidReport{});  // harmless
+}
+
+}  // namespace
+}  // namespace valdro
