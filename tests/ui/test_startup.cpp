@@ -205,3 +205,36 @@ TEST_F(WindowTest, ClosingRightAfterStartAsksNothing) {
 
 }  // namespace
 }  // namespace valdro::ui::test
+
+namespace valdro::ui::test {
+namespace {
+
+// The keyboard walks the visible page, then the unit strip, then the bottom buttons.
+TEST_F(WindowTest, TabOrderRunsThroughThePageThenSelectorThenButtons) {
+    QStringList order;
+    QWidget* w = W<QWidget>(QStringLiteral("LoadButton"));
+    for (int i = 0; i < 400 && order.size() < 120; ++i) {
+        w = w->nextInFocusChain();
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled()) {
+            if (w->objectName() == QStringLiteral("LoadButton")) {
+                break;
+            }
+            order << (w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                                : w->objectName());
+        }
+    }
+    const auto at = [&](const char* name) { return order.indexOf(QString::fromLatin1(name)); };
+    ASSERT_GE(at("IPAddr1Edit"), 0);
+    EXPECT_LT(at("IPAddr1Edit"), at("IPAddr2Edit"));
+    EXPECT_LT(at("IPAddr4Edit"), at("GateWayAddr1Edit"));
+    EXPECT_LT(at("DeviceNameEdit"), at("DNSAddressEdit1"));
+    EXPECT_LT(at("DownloadButton"), at("InvertInputsJvCheckBox1"));
+    EXPECT_LT(at("InvertOutputsCheckNoneButton"), at("DisplayTabSet"));
+    // Load, Save, Exit, then the pages; the unit strip comes last before Load again.
+    EXPECT_EQ(order.mid(0, 2),
+              (QStringList{QStringLiteral("SaveButton"), QStringLiteral("ExitButton")}));
+    EXPECT_EQ(order.back(), QStringLiteral("DisplayTabSet"));
+}
+
+}  // namespace
+}  // namespace valdro::ui::test
