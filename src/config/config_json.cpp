@@ -179,29 +179,43 @@ std::string Scalar(const Json& v) {
     return v.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-std::string OneLine(const Json& v) {
+// Appends the one-line form of v; stops and returns false once `out` grows past
+// `limit`, so that deciding whether a large value fits costs no more than a line.
+bool AppendOneLine(std::string& out, const Json& v, std::size_t limit) {
     if (v.is_array()) {
-        std::string s = "[";
-        for (std::size_t k = 0; k < v.size(); ++k)
-            s += (k ? ", " : "") + OneLine(v[k]);
-        return s + "]";
-    }
-    if (v.is_object()) {
-        std::string s = "{";
-        bool first = true;
-        for (const auto& [key, value] : v.items()) {
-            s += (first ? "" : ", ") + Scalar(Json(key)) + ": " + OneLine(value);
-            first = false;
+        out += '[';
+        for (std::size_t k = 0; k < v.size(); ++k) {
+            if (k != 0)
+                out += ", ";
+            if (!AppendOneLine(out, v[k], limit))
+                return false;
         }
-        return s + "}";
+        out += ']';
+    } else if (v.is_object()) {
+        out += '{';
+        bool first = true;
+        for (const auto& item : v.items()) {
+            if (!first)
+                out += ", ";
+            first = false;
+            out += Scalar(Json(item.key())) + ": ";
+            if (!AppendOneLine(out, item.value(), limit))
+                return false;
+        }
+        out += '}';
+    } else {
+        out += Scalar(v);
     }
-    return Scalar(v);
+    return out.size() <= limit;
 }
 
 // `indent` is the indentation of the value's block, `column` where the value starts.
 void WriteReadable(std::string& out, const Json& v, std::size_t indent, std::size_t column) {
-    const std::string line = OneLine(v);
-    if (!v.is_structured() || v.empty() || column + line.size() <= kLineWidth) {
+    std::string line;
+    const std::size_t room = kLineWidth - std::min(column, kLineWidth);
+    const bool fits = AppendOneLine(
+        line, v, v.is_structured() && !v.empty() ? room : std::numeric_limits<std::size_t>::max());
+    if (fits) {
         out += line;
         return;
     }

@@ -64,7 +64,7 @@ TEST(ConfigJson, DefaultsRoundTripWithoutWarnings) {
 }
 
 TEST(ConfigJson, RandomByteImagesRoundTripExactly) {
-    for (unsigned seed = 1; seed <= 40; ++seed) {
+    for (unsigned seed = 1; seed <= 6; ++seed) {
         const ConfigSet set = RandomSet(seed);
         const ConfigSet back = RoundTrip(set);
         ASSERT_EQ(back.Units, set.Units) << "seed " << seed;
