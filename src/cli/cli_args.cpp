@@ -13,12 +13,12 @@ ArgParser::ArgParser(std::string command, std::string usage)
     : command_(std::move(command)), usage_(std::move(usage)) {}
 
 ArgParser& ArgParser::Flag(std::string name, std::string alias) {
-    specs_.push_back({std::move(name), std::move(alias), false});
+    options_.push_back({std::move(name), std::move(alias), false});
     return *this;
 }
 
 ArgParser& ArgParser::Option(std::string name, std::string alias) {
-    specs_.push_back({std::move(name), std::move(alias), true});
+    options_.push_back({std::move(name), std::move(alias), true});
     return *this;
 }
 
@@ -28,8 +28,8 @@ ArgParser& ArgParser::Positionals(std::size_t min, std::size_t max) {
     return *this;
 }
 
-const ArgParser::Spec* ArgParser::Find(std::string_view spelling) const {
-    for (const Spec& s : specs_) {
+const ArgParser::OptionDef* ArgParser::Find(std::string_view spelling) const {
+    for (const OptionDef& s : options_) {
         if (s.name == spelling || (!s.alias.empty() && s.alias == spelling))
             return &s;
     }
@@ -64,17 +64,17 @@ bool ArgParser::Parse(const std::vector<std::string>& args) {
             spelling = a.substr(0, eq);
             inlineValue = a.substr(eq + 1);
         }
-        const Spec* spec = Find(spelling);
-        if (spec == nullptr) {
+        const OptionDef* def = Find(spelling);
+        if (def == nullptr) {
             error_ = "unknown option '" + spelling + "'";
             return false;
         }
-        if (!spec->takesValue) {
+        if (!def->takesValue) {
             if (inlineValue) {
                 error_ = "option '" + spelling + "' takes no value";
                 return false;
             }
-            flagsSeen_.push_back(spec->name);
+            flagsSeen_.push_back(def->name);
             continue;
         }
         if (!inlineValue) {
@@ -84,7 +84,7 @@ bool ArgParser::Parse(const std::vector<std::string>& args) {
             }
             inlineValue = args[++i];
         }
-        values_.emplace_back(spec->name, *inlineValue);
+        values_.emplace_back(def->name, *inlineValue);
     }
     if (help_)
         return true;  // help wins over whatever else is missing

@@ -48,16 +48,16 @@ class ArgParser {
     int UsageError(std::string_view message) const;
 
   private:
-    struct Spec {
+    struct OptionDef {
         std::string name;
         std::string alias;
         bool takesValue;
     };
-    const Spec* Find(std::string_view spelling) const;
+    const OptionDef* Find(std::string_view spelling) const;
 
     std::string command_;
     std::string usage_;
-    std::vector<Spec> specs_;
+    std::vector<OptionDef> options_;
     std::size_t minPositional_ = 0;
     std::size_t maxPositional_ = 0;
 
