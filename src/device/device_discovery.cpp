@@ -1,20 +1,11 @@
 // Finding the unit among the HID interfaces present and opening the channel.
 
-#include <algorithm>
-#include <cctype>
-
+#include "hardware_id.h"
 #include "protocol_engine.h"
 #include "receive_thread.h"
 
 namespace valdro {
 namespace {
-
-std::string Lowered(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
 
 // The first string of the hardware-id list: up to the first NUL.
 std::string_view FirstHardwareId(const std::string& id) {
@@ -40,12 +31,13 @@ void ProtocolEngine::OpenDevice(std::string_view fragment) {
     if (channelOpen_) {
         return;  // the open channel is used as it is
     }
-    const std::string wanted = Lowered(fragment);
     for (const HidInterfaceInfo& info : platform_.Enumerate()) {
         if (!devicePath_.empty() && info.path != devicePath_) {
             continue;
         }
-        if (Lowered(FirstHardwareId(info.hardwareId)).find(wanted) == std::string::npos) {
+        // ASCII letters only: the window sets the user's locale, and a locale whose
+        // lower case of 'I' is not 'i' must not hide the unit.
+        if (!HardwareIdContains(FirstHardwareId(info.hardwareId), fragment)) {
             continue;
         }
         // The first match ends the search, whether or not it opens. Whatever is

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "engine_rig.h"
 
 namespace valdro {
@@ -29,6 +31,20 @@ TEST(EngineDiscovery, ProgramModeOnlyOpensItAndSaysSo) {
     EXPECT_EQ(rig.platform.EnumerateCount(), 2);  // revision 0009, then 0001
     EXPECT_TRUE(rig.engine.FindMaster()) << "the open channel is used as it is";
     EXPECT_EQ(rig.platform.EnumerateCount(), 2);
+}
+
+// The window runs in the user's locale. A Turkish 8-bit locale lowers 'I' to a
+// dotless i (0xFD), so "VID" would no longer hold "vid" if the locale decided.
+TEST(EngineDiscovery, MatchingIgnoresTheUsersLocale) {
+    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+    for (const char* name : {"tr_TR.ISO-8859-9", "tr_TR.iso88599", "tr_TR"}) {
+        if (std::setlocale(LC_CTYPE, name) != nullptr) {
+            break;
+        }
+    }
+    EngineRig rig;
+    EXPECT_TRUE(rig.engine.FindMaster()) << "locale " << std::setlocale(LC_CTYPE, nullptr);
+    std::setlocale(LC_CTYPE, previous.c_str());
 }
 
 TEST(EngineDiscovery, SkipsAForeignDeviceListedFirst) {
