@@ -38,7 +38,7 @@ int RunList(const std::vector<std::string>& args) {
 
     const std::vector<HidInterfaceInfo> units = OrvelixInterfaces(session.Platform());
     if (units.empty()) {
-        std::cout << "No ORVELIX unit found.\n";
+        std::cerr << "valdrometrica-cli: No ORVELIX unit found.\n";
         return kExitFailure;
     }
     bool denied = false;

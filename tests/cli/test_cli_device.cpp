@@ -72,6 +72,19 @@ TEST_F(CliList, ListsTheSimulatedUnit) {
     EXPECT_EQ(r.out, "sim:orvelix-0  revision 0009 (application)  serial SIM0001  access ok\n");
 }
 
+// Standard output holds unit lines only, so scripts can read it; with no unit
+// attached (as on a build machine) the message goes to stderr.
+TEST_F(CliList, SaysOnStderrWhenNoUnitIsAttached) {
+    const RunResult r = Run("list");
+    if (r.exit == 0) {
+        EXPECT_EQ(r.out.find("No ORVELIX"), std::string::npos) << r.out;
+    } else {
+        EXPECT_EQ(r.exit, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("No ORVELIX unit found."), std::string::npos) << r.err;
+    }
+}
+
 TEST_F(CliList, RejectsUnknownOptions) {
     const RunResult r = Run("list --bogus");
     EXPECT_EQ(r.exit, 2);
