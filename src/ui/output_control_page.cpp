@@ -42,7 +42,7 @@ OutputControlPage::OutputControlPage(ConfigSet& config, std::function<int()> cur
     panel2 = new QFrame(this);
     panel2->setObjectName(QStringLiteral("Panel2"));
     panel2->setGeometry(0, 0, 875, 41);
-    MakeLabel(panel2, QStringLiteral("Label7"), QStringLiteral("Output Number"), 0, 8);
+    MakeLabel(panel2, QStringLiteral("Label7"), QStringLiteral("Output Number"), 0, 4);
     outputTabs = new ReleaseTabBar(panel2);
     outputTabs->setObjectName(QStringLiteral("OutputMapNumberTabControl"));
     outputTabs->setGeometry(96, 0, 489, 33);
@@ -87,7 +87,7 @@ OutputControlPage::OutputControlPage(ConfigSet& config, std::function<int()> cur
     resetInputGroup = new QGroupBox(QStringLiteral("Reset Input"), this);
     resetInputGroup->setObjectName(QStringLiteral("ResetInputGroupBox"));
     resetInputGroup->setGeometry(8, 314, 224, 105);
-    MakeLabel(resetInputGroup, QStringLiteral("Label11"), QStringLiteral("Device"), 16, 35);
+    MakeLabel(resetInputGroup, QStringLiteral("Label11"), QStringLiteral("Device"), 16, 32);
     resetDevice = new QComboBox(resetInputGroup);
     resetDevice->setObjectName(QStringLiteral("ResetDeviceComboBox"));
     resetDevice->setEditable(true);

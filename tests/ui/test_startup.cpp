@@ -183,6 +183,42 @@ TEST_F(WindowTest, OutputPageStartsOnOutputOneAllGreen) {
     EXPECT_EQ(form->outputPage()->outputTabs->currentIndex(), 0);
 }
 
+TEST_F(WindowTest, OutputAndStatusPageControlsSitWhereTheLayoutPutsThem) {
+    const struct {
+        const char* name;
+        QRect geometry;  // an empty size checks the position only
+    } cases[] = {
+        {"Panel2", {0, 0, 875, 41}},
+        {"Label7", {0, 4, 0, 0}},
+        {"OutputMapNumberTabControl", {96, 0, 489, 33}},
+        {"InputMapAdvStringGrid", {0, 41, 875, 176}},
+        {"Label8", {8, 236, 0, 0}},
+        {"PositionEdit", {97, 232, 73, 21}},
+        {"Label9", {200, 235, 0, 0}},
+        {"InputNumberEdit", {248, 232, 185, 21}},
+        {"OutputLatchHTMLCheckBox", {8, 288, 98, 20}},
+        {"ResetInputGroupBox", {8, 314, 224, 105}},
+        {"Label11", {16, 32, 0, 0}},
+        {"ResetDeviceComboBox", {62, 32, 113, 21}},
+        {"Label12", {22, 64, 0, 0}},
+        {"ResetInputCSpinEdit", {62, 59, 52, 22}},
+        {"OutputStatusLabel", {16, 5, 0, 0}},
+        {"OutputStatusAdvStringGrid", {104, 5, 593, 209}},
+        {"InputStatusLabel", {16, 228, 0, 0}},
+        {"InputStatusAdvStringGrid", {104, 228, 593, 209}},
+        {"StatusConnectButton", {324, 443, 75, 25}},
+    };
+    for (const auto& c : cases) {
+        QWidget* w = W<QWidget>(QString::fromLatin1(c.name));
+        ASSERT_NE(w, nullptr);
+        if (c.geometry.isEmpty()) {
+            EXPECT_EQ(w->pos(), c.geometry.topLeft()) << c.name;
+        } else {
+            EXPECT_EQ(w->geometry(), c.geometry) << c.name;
+        }
+    }
+}
+
 TEST_F(WindowTest, StatusPageStartsIdleWithPreparedGrids) {
     for (const char* name : {"OutputStatusAdvStringGrid", "InputStatusAdvStringGrid"}) {
         ColourGrid* g = W<ColourGrid>(QString::fromLatin1(name));
