@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <algorithm>
 
 #include "cell_colours.h"
 #include "colour_grid.h"
@@ -119,7 +120,9 @@ void OutputControlPage::LoadOutputPage() {
     }
     const ConstUnitRecord rec = std::as_const(config_).Unit(unit);
     outputLatch->SetChecked(rec.OutputLatch(currentOutput_));
-    resetInput->setValue(rec.ResetInput(currentOutput_) + 1);
+    // Only a data file can hold an input outside 0..15; the box shows the nearest
+    // one, and the arithmetic must not overflow on a value such as INT32_MAX.
+    resetInput->setValue(std::clamp(rec.ResetInput(currentOutput_), 0, kIoCount - 1) + 1);
     // A reset device outside 0..8 can only come from a data file: show no name
     // rather than read past the nine units.
     const std::int32_t device = rec.ResetDevice(currentOutput_);

@@ -189,6 +189,16 @@ TEST_F(OutputPageTest, OutOfRangeResetDeviceShowsNoName) {
     EXPECT_EQ(form->Config().Unit(0).ResetDevice(0), 1000);
 }
 
+TEST_F(OutputPageTest, ResetInputOutsideTheInputsShowsTheNearestInput) {
+    const std::pair<std::int32_t, int> cases[] = {
+        {INT32_MAX, 16}, {16, 16}, {15, 16}, {0, 1}, {-1, 1}, {INT32_MIN, 1}};
+    for (const auto& [stored, shown] : cases) {
+        form->Store().Current().Unit(0).SetResetInput(0, stored);
+        form->ShowUnit();
+        EXPECT_EQ(Input()->value(), shown) << stored;
+    }
+}
+
 TEST_F(OutputPageTest, RenamedUnitAppearsWhenThePageIsShownAgain) {
     ShowPage(0);
     ClickUnit(2);
