@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <iterator>
 #include <span>
@@ -82,6 +83,13 @@ bool WriteTextOrReport(const std::string& path, std::string_view text) {
         return false;
     }
     return true;
+}
+
+bool SameFile(const std::string& input, const std::string& output) {
+    if (input == "-" || output == "-")
+        return false;
+    std::error_code ec;
+    return std::filesystem::equivalent(input, output, ec) && !ec;
 }
 
 }  // namespace valdro::cli

@@ -22,4 +22,8 @@ std::optional<std::string> ReadTextOrReport(const std::string& path);
 // Writes text to a file, replacing it whole ("-" is stdout); prints why on failure.
 bool WriteTextOrReport(const std::string& path, std::string_view text);
 
+// True when both names reach one existing file, so that writing the output would
+// destroy the input it was made from ("-" is never a file).
+bool SameFile(const std::string& input, const std::string& output);
+
 }  // namespace valdro::cli

@@ -23,6 +23,8 @@ int RunExport(const std::vector<std::string>& args) {
     const std::string out = parser.Value("-o").value_or("-");
     if (out.empty())
         return parser.UsageError("the output file name is empty");
+    if (SameFile(parser.Positional()[0], out))
+        return parser.UsageError("the output file is the data file itself");
 
     ConfigSet set;
     if (!LoadDataFileOrReport(parser.Positional()[0], set))

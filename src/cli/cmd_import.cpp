@@ -28,6 +28,8 @@ int RunImport(const std::vector<std::string>& args) {
     if (!out || out->empty())
         return parser.UsageError("an output file is required (-o FILE.dat)");
     const std::string& in = parser.Positional()[0];
+    if (SameFile(in, *out))
+        return parser.UsageError("the output file is the JSON file itself");
 
     const auto text = ReadTextOrReport(in);
     if (!text)

@@ -201,6 +201,25 @@ TEST_F(Cli, ImportWarningsStillWrite) {
     EXPECT_EQ(loaded.Unit(0).AddressMode(), 2);
 }
 
+TEST_F(Cli, OutputOntoItsOwnInputIsRefused) {
+    ASSERT_EQ(Run({"new", "-o", P("a.dat")}).exit, 0);
+    ASSERT_EQ(Run({"export", P("a.dat"), "-o", P("a.json")}).exit, 0);
+    fs::create_symlink(P("a.dat"), P("link.dat"));
+    const std::string dat = Slurp(P("a.dat")), json = Slurp(P("a.json"));
+    const std::vector<std::string> cases[] = {
+        {"export", P("a.dat"), "-o", P("a.dat")},
+        {"export", P("a.dat"), "-o", P("link.dat")},
+        {"import", P("a.json"), "-o", P("a.json")},
+    };
+    for (const auto& args : cases) {
+        const RunResult r = Run(args);
+        EXPECT_EQ(r.exit, 2) << args[0] << " " << args[3];
+        EXPECT_NE(r.err.find("itself"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Slurp(P("a.dat")), dat);
+    EXPECT_EQ(Slurp(P("a.json")), json);
+}
+
 TEST_F(Cli, SaveFailuresExitOne) {
     fs::create_directory(P("folder"));
     const RunResult r = Run({"new", "-o", P("folder")});
