@@ -1,7 +1,9 @@
 #include "colour_grid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyledItemDelegate>
 
 namespace valdro::ui {
@@ -9,15 +11,25 @@ namespace {
 
 // The selection is parked on the fixed corner cell, so no highlight or focus
 // frame is ever drawn: a cell's colour is its state and must stay readable.
+// The keyboard cursor is a frame of its own, drawn only while the grid has focus.
 class PlainCellDelegate : public QStyledItemDelegate {
   public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit PlainCellDelegate(ColourGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyleOptionViewItem plain(option);
         plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
         QStyledItemDelegate::paint(painter, plain, index);
+        if (grid_->hasFocus() && grid_->KeyboardCell() == QPoint(index.column(), index.row())) {
+            painter->save();
+            painter->setPen(QPen(option.palette.color(QPalette::WindowText), 2, Qt::DotLine));
+            painter->drawRect(option.rect.adjusted(1, 1, -2, -2));
+            painter->restore();
+        }
     }
+
+  private:
+    ColourGrid* grid_;
 };
 
 }  // namespace
@@ -137,6 +149,63 @@ void ColourGrid::mouseMoveEvent(QMouseEvent* event) {
 
 void ColourGrid::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
+}
+
+void ColourGrid::SetKeyboardCells(const QRect& cells) {
+    keyCells_ = cells;
+    keyCell_ = cells.topLeft();
+    setFocusPolicy(Qt::StrongFocus);
+    setTabKeyNavigation(false);
+}
+
+void ColourGrid::keyPressEvent(QKeyEvent* event) {
+    if (keyCells_.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QPoint next = keyCell_;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            next.rx() -= 1;
+            break;
+        case Qt::Key_Right:
+            next.rx() += 1;
+            break;
+        case Qt::Key_Up:
+            next.ry() -= 1;
+            break;
+        case Qt::Key_Down:
+            next.ry() += 1;
+            break;
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            emit KeyboardToggle(keyCell_);
+            return;
+        default:
+            event->ignore();  // Tab and the rest go on to the window
+            return;
+    }
+    if (keyCells_.contains(next)) {
+        keyCell_ = next;
+        scrollToItem(ItemFor(next.x(), next.y()));
+        viewport()->update();
+        emit KeyboardCellMoved(keyCell_);
+    }
+}
+
+void ColourGrid::focusInEvent(QFocusEvent* event) {
+    // The base class would move the current cell; the selection stays where it is.
+    QWidget::focusInEvent(event);
+    viewport()->update();
+    if (!keyCells_.isEmpty()) {
+        emit KeyboardCellMoved(keyCell_);
+    }
+}
+
+void ColourGrid::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    viewport()->update();
 }
 
 }  // namespace valdro::ui

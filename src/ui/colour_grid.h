@@ -30,24 +30,37 @@ class ColourGrid : public QTableWidget {
 
     void SetRowCount(int rows);
 
+    // Lets the keyboard reach the cells of `cells`: the arrows move a cursor of its
+    // own (drawn as a frame; the selection is left alone) and Space or Enter asks
+    // for the cell under it to be toggled.
+    void SetKeyboardCells(const QRect& cells);
+    QPoint KeyboardCell() const { return keyCell_; }
+
     // Number of colour writes so far: shows that painters skip unchanged cells.
     long ColourWrites() const { return colourWrites_; }
 
   signals:
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
     void MouseMove(QPoint pos);
+    void KeyboardCellMoved(QPoint cell);  // column, row
+    void KeyboardToggle(QPoint cell);     // column, row
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     QTableWidgetItem* ItemFor(int column, int row);
     void StyleFixedCell(int column, int row);
 
     long colourWrites_ = 0;
+    QRect keyCells_;
+    QPoint keyCell_{-1, -1};
 };
 
 }  // namespace valdro::ui

@@ -73,6 +73,10 @@ OutputControlPage::OutputControlPage(ConfigSet& config, std::function<int()> cur
             &OutputControlPage::InputMapAdvStringGridMouseMove);
     connect(inputMap, &ColourGrid::MouseDown, this,
             &OutputControlPage::InputMapAdvStringGridMouseDown);
+    // The keyboard reaches the map cells as the mouse does.
+    inputMap->SetKeyboardCells(QRect(1, 1, kIoCount, kUnitCount));
+    connect(inputMap, &ColourGrid::KeyboardCellMoved, this, &OutputControlPage::ShowCellUnder);
+    connect(inputMap, &ColourGrid::KeyboardToggle, this, &OutputControlPage::ToggleCell);
 
     MakeLabel(this, QStringLiteral("Label8"), QStringLiteral("Input Number"), 8, 236);
     positionEdit = MakeReadOnlyEdit(this, QStringLiteral("PositionEdit"), {97, 232, 73, 21});
@@ -180,7 +184,10 @@ void OutputControlPage::OutputMapNumberTabControlMouseUp() {
 }
 
 void OutputControlPage::InputMapAdvStringGridMouseMove(QPoint pos) {
-    const QPoint cell = inputMap->CellAt(pos);
+    ShowCellUnder(inputMap->CellAt(pos));
+}
+
+void OutputControlPage::ShowCellUnder(QPoint cell) {
     if (cell.x() <= 0 || cell.y() <= 0) {
         positionEdit->setText(QString());
         inputNumberEdit->setText(QString());
@@ -195,7 +202,10 @@ void OutputControlPage::InputMapAdvStringGridMouseDown(Qt::MouseButton /*button*
                                                        QPoint pos) {
     // Any button toggles; the selection stays parked on the corner cell.
     inputMap->SelectCell(0, 0);
-    const QPoint cell = inputMap->CellAt(pos);
+    ToggleCell(inputMap->CellAt(pos));
+}
+
+void OutputControlPage::ToggleCell(QPoint cell) {
     const int c = cell.x();
     const int r = cell.y();
     if (c < 1 || c > kIoCount || r < 1 || r > kUnitCount) {

@@ -58,6 +58,9 @@ class OutputControlPage : public QWidget {
 
   private:
     QString UnitName(int u) const;
+    // Shows the input number and unit name of a cell, or nothing off the map cells.
+    void ShowCellUnder(QPoint cell);
+    void ToggleCell(QPoint cell);
 
     ConfigSet& config_;
     std::function<int()> currentUnit_;

@@ -61,6 +61,34 @@ TEST_F(OutputPageTest, PressesOutsideTheMapCellsChangeNothing) {
     }
 }
 
+TEST_F(OutputPageTest, KeyboardMovesItsOwnCursorAndTogglesWithSpaceOrEnter) {
+    ColourGrid* g = form->outputPage()->inputMap;
+    EXPECT_TRUE(g->focusPolicy() & Qt::TabFocus);
+    g->setFocus();
+    for (Qt::Key k : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Down}) {
+        QTest::keyClick(g, k);
+    }
+    EXPECT_EQ(g->KeyboardCell(), QPoint(3, 2));
+    EXPECT_EQ(Edit(QStringLiteral("PositionEdit"))->text(), QStringLiteral("3"));
+    EXPECT_EQ(Edit(QStringLiteral("InputNumberEdit"))->text(), QStringLiteral("Slave 1"));
+    QTest::keyClick(g, Qt::Key_Space);
+    EXPECT_EQ(CellColour(3, 2), kMappedColour);
+    EXPECT_EQ(std::pair(g->currentColumn(), g->currentRow()), std::pair(0, 0));
+    // The cursor stays on the map cells: never on the titles or the header.
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(g, Qt::Key_Up);
+        QTest::keyClick(g, Qt::Key_Left);
+    }
+    EXPECT_EQ(g->KeyboardCell(), QPoint(1, 1));
+    QTest::keyClick(g, Qt::Key_Return);
+    EXPECT_EQ(CellColour(1, 1), kMappedColour);
+    QTest::keyClick(g, Qt::Key_Enter);
+    EXPECT_EQ(CellColour(1, 1), kUnmappedColour);
+    form->StorePage();
+    EXPECT_TRUE(form->Config().Cell(0, 1, 0, 2));
+    EXPECT_FALSE(form->Config().Cell(0, 0, 0, 0));
+}
+
 TEST_F(OutputPageTest, MouseMoveShowsInputNumberAndUnitName) {
     MoveOverCell(7, 3);
     EXPECT_EQ(Edit(QStringLiteral("PositionEdit"))->text(), QStringLiteral("7"));
