@@ -1,5 +1,6 @@
-// valdrometrica-cli's device side: hex bytes for --sim-status, and `list`
-// through the built program.
+// valdrometrica-cli's device commands through the built program: list, download
+// and status against the simulated unit (and against an empty USB bus for the
+// failures), and the hex bytes of --sim-status.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -7,6 +8,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
 
 #include "cli_hex.h"
 #include "temp_dir.h"
@@ -14,7 +18,6 @@
 namespace valdro {
 namespace {
 
-using cli::ParseHexBytes;
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(CliHex, ParsesPairsWithOptionalSeparators) {
@@ -30,13 +33,12 @@ TEST(CliHex, ParsesPairsWithOptionalSeparators) {
         {"0", std::nullopt},     // odd digit left over
         {"0 3", std::nullopt},   // separator inside a byte
         {"0x03", std::nullopt},  // not a hex digit
-        {"zz", std::nullopt},
     };
     for (const Row& r : rows) {
-        EXPECT_EQ(ParseHexBytes(r.text, 63), r.bytes) << r.text;
+        EXPECT_EQ(cli::ParseHexBytes(r.text, 63), r.bytes) << r.text;
     }
-    EXPECT_EQ(ParseHexBytes("010203", 3), (Bytes{1, 2, 3}));
-    EXPECT_EQ(ParseHexBytes("01020304", 3), std::nullopt) << "more than the limit";
+    EXPECT_EQ(cli::ParseHexBytes("010203", 3), (Bytes{1, 2, 3}));
+    EXPECT_EQ(cli::ParseHexBytes("01020304", 3), std::nullopt) << "more than the limit";
 }
 
 struct RunResult {
@@ -45,36 +47,47 @@ struct RunResult {
     std::string err;
 };
 
-class CliList : public ::testing::Test {
+class CliDevice : public ::testing::Test {
   protected:
-    RunResult Run(const std::string& args) {
-        const std::string out = (dir_.path() / "out").string();
-        const std::string err = (dir_.path() / "err").string();
-        const std::string cmd = std::string("'") + VALDRO_BIN_DIR + "/valdrometrica-cli' " + args +
-                                " </dev/null >'" + out + "' 2>'" + err + "'";
-        const int status = std::system(cmd.c_str());
-        RunResult r;
-        r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        return r;
+    RunResult Run(const std::string& args, const std::string& prefix = "") {
+        const std::string out = P("out");
+        const std::string err = P("err");
+        const int status = std::system((prefix + "'" + VALDRO_BIN_DIR + "/valdrometrica-cli' " +
+                                        args + " </dev/null >'" + out + "' 2>'" + err + "'")
+                                           .c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
     }
     static std::string Slurp(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
+    static std::vector<std::string> Lines(const std::string& text) {
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+    std::string P(const char* name) const { return (dir_.path() / name).string(); }
+    std::string NewDataFile() {
+        EXPECT_EQ(Run("new -o '" + P("set.dat") + "'").exit, 0);
+        return P("set.dat");
+    }
+
     testing::TempDir dir_;
 };
 
-TEST_F(CliList, ListsTheSimulatedUnit) {
+TEST_F(CliDevice, ListsTheSimulatedUnit) {
     const RunResult r = Run("list --simulate");
     EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(r.out, "sim:orvelix-0  revision 0009 (application)  serial SIM0001  access ok\n");
+    EXPECT_EQ(Run("list --bogus").exit, 2);
 }
 
 // Standard output holds unit lines only, so scripts can read it; with no unit
 // attached (as on a build machine) the message goes to stderr.
-TEST_F(CliList, SaysOnStderrWhenNoUnitIsAttached) {
+TEST_F(CliDevice, ListSaysOnStderrWhenNoUnitIsAttached) {
     const RunResult r = Run("list");
     if (r.exit == 0) {
         EXPECT_EQ(r.out.find("No ORVELIX"), std::string::npos) << r.out;
@@ -85,10 +98,114 @@ TEST_F(CliList, SaysOnStderrWhenNoUnitIsAttached) {
     }
 }
 
-TEST_F(CliList, RejectsUnknownOptions) {
-    const RunResult r = Run("list --bogus");
-    EXPECT_EQ(r.exit, 2);
-    EXPECT_NE(r.err.find("Usage: valdrometrica-cli list"), std::string::npos) << r.err;
+TEST_F(CliDevice, DownloadCompletesAndTracesEveryReport) {
+    const std::string file = NewDataFile();
+    const RunResult r = Run("download '" + file + "' --simulate --trace '" + P("t.trace") + "'");
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.err.find("Download Complete"), std::string::npos) << r.err;
+    const auto lines = Lines(Slurp(P("t.trace")));
+    ASSERT_EQ(lines.size(), 218u);  // 109 reports and 109 replies
+    const std::regex line("[<>] [0-9a-f]{130} \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z");
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_TRUE(std::regex_match(lines[i], line)) << lines[i];
+        EXPECT_EQ(lines[i][0], i % 2 == 0 ? '>' : '<');
+    }
+    EXPECT_EQ(lines.front().substr(0, 6), "> 0053");
+    EXPECT_EQ(lines[216].substr(0, 6), "> 005a");
+}
+
+TEST_F(CliDevice, RefusalsAndFailures) {
+    const std::string file = NewDataFile();
+    struct Row {
+        std::string args;
+        int exit;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"download '" + file + "' --simulate --unit 9", 2, "--unit"},
+        {"download '" + file + "' --simulate --unit 3", 1, "Slave 3 is not enabled"},
+        {"download '" + P("missing.dat") + "' --simulate", 1, "missing.dat"},
+        {"download '" + file + "' --device /nonexistent/hidraw", 1, "Cannot find ORVELIX"},
+        {"status --once --watch --simulate", 2, "--once and --watch"},
+        {"status --sim-status 00", 2, "--sim-status needs --simulate"},
+        {"status --device /nonexistent/hidraw", 1, "Cannot find ORVELIX"},
+    };
+    for (const Row& row : rows) {
+        const RunResult r = Run(row.args);
+        EXPECT_EQ(r.exit, row.exit) << row.args;
+        EXPECT_NE(r.err.find(row.message), std::string::npos) << row.args << ": " << r.err;
+        EXPECT_EQ(r.out, "") << row.args;
+    }
+}
+
+TEST_F(CliDevice, StatusJsonFollowsTheRecord) {
+    // All units; Slave 8 present; Master outputs 1 and 16, Master input 2.
+    std::string hex = "00 80 01 80";
+    for (int i = 4; i < 20; ++i) {
+        hex += " 00";
+    }
+    hex += " 02 00";
+    const RunResult r = Run("status --once --json --simulate --sim-status '" + hex + "'");
+    ASSERT_EQ(r.exit, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 1u) << r.out;
+    const auto j = nlohmann::json::parse(lines[0]);
+    EXPECT_EQ(j["mode"], "all");
+    ASSERT_EQ(j["units"].size(), 9u);
+    for (std::size_t u = 0; u < 9; ++u) {
+        EXPECT_EQ(j["units"][u]["index"], u);
+        EXPECT_EQ(j["units"][u]["present"], u == 0 || u == 8) << u;
+        EXPECT_EQ(j["units"][u]["outputs"].size(), 16u);
+        EXPECT_EQ(j["units"][u]["inputs"].size(), 16u);
+    }
+    const auto& master = j["units"][0];
+    EXPECT_EQ(master["name"], "Master");
+    EXPECT_EQ(master["outputs"], nlohmann::json({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(master["inputs"], nlohmann::json({0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+
+    const RunResult single = Run("status --json --simulate --sim-status '01 01 00 01'");
+    ASSERT_EQ(single.exit, 0) << single.err;
+    const auto s = nlohmann::json::parse(Lines(single.out).at(0));
+    EXPECT_EQ(s["mode"], "single");
+    ASSERT_EQ(s["units"].size(), 1u);
+    EXPECT_EQ(s["units"][0]["outputs"][8], 1);
+}
+
+TEST_F(CliDevice, StatusCsvLogsTheFirstRecordWhole) {
+    const RunResult r =
+        Run("status --once --simulate --sim-status '00 00 05 00' --csv '" + P("log.csv") + "'");
+    ASSERT_EQ(r.exit, 0) << r.err;
+    const auto rows = Lines(Slurp(P("log.csv")));
+    ASSERT_EQ(rows.size(), 1u + 32u) << "header, then the Master's 16 outputs and 16 inputs";
+    EXPECT_EQ(rows[0], "time,unit,kind,number,state");
+    const std::regex row(
+        "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z,0,(output|input),\\d+,[01]");
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        EXPECT_TRUE(std::regex_match(rows[i], row)) << rows[i];
+    }
+    EXPECT_NE(rows[1].find(",0,output,1,1"), std::string::npos) << rows[1];
+    EXPECT_NE(rows[3].find(",0,output,3,1"), std::string::npos) << rows[3];
+}
+
+TEST_F(CliDevice, StatusTableWithoutATerminalHasNoColour) {
+    const RunResult r = Run("status --simulate --sim-status '00 01 ff ff'");
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+    EXPECT_NE(r.out.find("Output Status"), std::string::npos);
+    EXPECT_NE(r.out.find("Input Status"), std::string::npos);
+    EXPECT_NE(r.out.find("  1  1  1  1  1  1  1  1  1  1  1  1  1  1  1  1\n"), std::string::npos)
+        << r.out;
+}
+
+TEST_F(CliDevice, StatusWatchEndsCleanlyOnCtrlC) {
+    const RunResult r =
+        Run("status --watch --json --simulate", "timeout --preserve-status -s INT 2.5 ");
+    EXPECT_EQ(r.exit, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_FALSE(lines.empty());
+    for (const auto& line : lines) {
+        EXPECT_EQ(nlohmann::json::parse(line)["units"].size(), 9u);
+    }
 }
 
 }  // namespace

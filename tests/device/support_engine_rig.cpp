@@ -5,46 +5,6 @@
 
 namespace valdro::test {
 
-void RecordingUi::ShowError(const std::string& text) {
-    errors.push_back(text);
-    events.push_back("error:" + text);
-    if (whileErrorOpen) {
-        whileErrorOpen(text);
-    }
-}
-
-void RecordingUi::ShowInformation(const std::string& text) {
-    infos.push_back(text);
-    events.push_back("info:" + text);
-    if (whileInformationOpen) {
-        whileInformationOpen(text);
-    }
-}
-
-void RecordingUi::StatusPageReset() {
-    ++resets;
-    events.push_back("reset");
-}
-
-void RecordingUi::StatusPageConnected() {
-    ++connects;
-    events.push_back("connected");
-}
-
-void RecordingUi::PaintStatus(const StatusRecord& record) {
-    painted.push_back(record);
-    events.push_back("paint");
-}
-
-void RecordingUi::SetStatusRowTitles(int which, const std::array<std::string, 9>& names) {
-    titles.emplace_back(which, names);
-    events.push_back("titles:" + std::to_string(which));
-}
-
-void RecordingUi::DownloadProgress(int done, int total) {
-    progress.emplace_back(done, total);
-}
-
 void CountingPoster::Post() {
     {
         std::lock_guard lock(m_);
@@ -58,17 +18,8 @@ bool CountingPoster::WaitBeyond(long seen, std::chrono::milliseconds wait) {
     return cv_.wait_for(lock, wait, [&] { return posts_ > seen; });
 }
 
-long CountingPoster::Posts() {
-    std::lock_guard lock(m_);
-    return posts_;
-}
-
 EngineRig::EngineRig(SimulatedFaults faults) : sim(faults) {
     config.SetDefaults();
-}
-
-EngineRig::~EngineRig() {
-    engine.Shutdown();
 }
 
 bool EngineRig::DeliverOne(std::chrono::milliseconds wait) {
@@ -102,6 +53,15 @@ bool EngineRig::WaitChannelDropped() {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return !engine.ChannelOpen();
+}
+
+std::vector<int> EngineRig::Codes(std::size_t from) const {
+    std::vector<int> codes;
+    const auto written = Written();
+    for (std::size_t i = from; i < written.size(); ++i) {
+        codes.push_back(written[i][1]);
+    }
+    return codes;
 }
 
 ConfigSet RichConfig() {
@@ -160,16 +120,6 @@ ConfigSet RichConfig() {
         c.SetCell(0, 2, 4, i, i == 2);  // output 5 of the Master driven by input 3 of Slave 2
     }
     return c;
-}
-
-std::string Hex(const HidReport& r) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string s;
-    for (std::uint8_t b : r) {
-        s.push_back(kDigits[b >> 4]);
-        s.push_back(kDigits[b & 15]);
-    }
-    return s;
 }
 
 std::vector<std::string> TraceHex(const std::string& path, char direction) {

@@ -12,26 +12,67 @@ namespace {
 
 using test::EngineRig;
 
-TEST(EngineDiscovery, PrefersTheApplicationUnitOverAProgramModeOneListedFirst) {
-    SimulatedFaults f;
-    f.programModeUnitToo = true;
-    EngineRig rig(f);
-    EXPECT_TRUE(rig.engine.FindMaster());
-    EXPECT_EQ(rig.engine.ChannelPath(), kSimUnitPath);
-    EXPECT_TRUE(rig.ui.errors.empty());
+// FindMaster against the simulated bus: what it opens, says and searches.
+struct FindCase {
+    const char* name;
+    SimulatedFaults faults;
+    std::string devicePath;
+    bool found;
+    std::string error;  // empty: none
+    std::string path;   // the channel's path afterwards; empty: closed
+    int searches;       // Enumerate() calls
+};
+
+class EngineFindMaster : public testing::TestWithParam<FindCase> {};
+
+TEST_P(EngineFindMaster, TriesTheFragmentsInOrder) {
+    const FindCase& c = GetParam();
+    EngineRig rig(c.faults);
+    rig.engine.SetDevicePath(c.devicePath);
+    EXPECT_EQ(rig.engine.FindMaster(), c.found);
+    EXPECT_EQ(rig.ui.errors,
+              c.error.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.error});
+    EXPECT_EQ(rig.engine.ChannelOpen(), !c.path.empty());
+    EXPECT_EQ(rig.engine.ChannelPath(), c.path);
+    EXPECT_EQ(rig.platform.EnumerateCount(), c.searches);
+    if (rig.engine.ChannelOpen()) {
+        EXPECT_TRUE(rig.engine.FindMaster()) << "the open channel is used as it is";
+        EXPECT_EQ(rig.platform.EnumerateCount(), c.searches);
+    }
 }
 
-TEST(EngineDiscovery, ProgramModeOnlyOpensItAndSaysSo) {
-    SimulatedFaults f;
-    f.programMode = true;
-    EngineRig rig(f);
-    EXPECT_FALSE(rig.engine.FindMaster());
-    EXPECT_EQ(rig.ui.errors, std::vector<std::string>{"ORVELIX is in Program Mode"});
-    EXPECT_TRUE(rig.engine.ChannelOpen());
-    EXPECT_EQ(rig.platform.EnumerateCount(), 2);  // revision 0009, then 0001
-    EXPECT_TRUE(rig.engine.FindMaster()) << "the open channel is used as it is";
-    EXPECT_EQ(rig.platform.EnumerateCount(), 2);
-}
+const std::string kUnit = kSimUnitPath;
+const std::string kBoot = kSimProgramModeUnitPath;
+
+INSTANTIATE_TEST_SUITE_P(
+    Buses, EngineFindMaster,
+    testing::Values(
+        FindCase{"Plain", {}, "", true, "", kUnit, 1},
+        FindCase{"ApplicationBeforeProgramModeListedFirst",
+                 {.programModeUnitToo = true},
+                 "",
+                 true,
+                 "",
+                 kUnit,
+                 1},
+        FindCase{"ForeignDeviceSkipped", {.foreignDeviceFirst = true}, "", true, "", kUnit, 1},
+        FindCase{"ProgramModeOnly",
+                 {.programMode = true},
+                 "",
+                 false,
+                 "ORVELIX is in Program Mode",
+                 kUnit,
+                 2},
+        FindCase{"Nothing", {.present = false}, "", false, "Cannot find ORVELIX", "", 3},
+        FindCase{"ChosenPathOnly",
+                 {.programModeUnitToo = true},
+                 kBoot,
+                 false,
+                 "ORVELIX is in Program Mode",
+                 kBoot,
+                 2},
+        FindCase{"ChosenPathAbsent", {}, "sim:nowhere", false, "Cannot find ORVELIX", "", 3}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The window runs in the user's locale. A Turkish 8-bit locale lowers 'I' to a
 // dotless i (0xFD), so "VID" would no longer hold "vid" if the locale decided.
@@ -47,36 +88,18 @@ TEST(EngineDiscovery, MatchingIgnoresTheUsersLocale) {
     std::setlocale(LC_CTYPE, previous.c_str());
 }
 
-TEST(EngineDiscovery, SkipsAForeignDeviceListedFirst) {
-    SimulatedFaults f;
-    f.foreignDeviceFirst = true;
-    EngineRig rig(f);
-    EXPECT_TRUE(rig.engine.FindMaster());
-    EXPECT_EQ(rig.engine.ChannelPath(), kSimUnitPath);
-}
-
-TEST(EngineDiscovery, NothingPresentLeavesTheChannelClosed) {
-    SimulatedFaults f;
-    f.present = false;
-    EngineRig rig(f);
-    rig.engine.OpenDevice(kApplicationFragment);
-    EXPECT_FALSE(rig.engine.ChannelOpen());
-    EXPECT_FALSE(rig.engine.FindMaster());
-    EXPECT_EQ(rig.ui.errors, std::vector<std::string>{"Cannot find ORVELIX"});
-    EXPECT_EQ(rig.platform.EnumerateCount(), 4);
-}
-
 // A platform that lists what the test says, to check the matching itself.
 class ListingPlatform : public HidPlatform {
   public:
     explicit ListingPlatform(SimulatedPlatform& real) : real_(real) {}
-    std::vector<HidInterfaceInfo> list;
-    std::vector<std::string> opened;
     std::vector<HidInterfaceInfo> Enumerate() override { return list; }
     std::unique_ptr<HidHandle> Open(const std::string& path, OpenError* error) override {
         opened.push_back(path);
-        return real_.Open(kSimUnitPath, error);
+        return refuse ? nullptr : real_.Open(kSimUnitPath, error);
     }
+    std::vector<HidInterfaceInfo> list;
+    std::vector<std::string> opened;
+    bool refuse = false;
 
   private:
     SimulatedPlatform& real_;
@@ -104,88 +127,46 @@ TEST_P(EngineMatch, OpensTheFirstInterfaceWhoseIdHoldsTheFragment) {
     platform.list = GetParam().list;
     ProtocolEngine engine(platform, rig.ui, rig.config, rig.poster);
     engine.OpenDevice(GetParam().fragment);
-    if (GetParam().opened.empty()) {
-        EXPECT_TRUE(platform.opened.empty());
-        EXPECT_FALSE(engine.ChannelOpen());
-    } else {
-        // Two opens of the one path: for writing, then for reading.
-        EXPECT_EQ(platform.opened,
-                  (std::vector<std::string>{GetParam().opened, GetParam().opened}));
-        EXPECT_TRUE(engine.ChannelOpen());
-        EXPECT_EQ(engine.ChannelPath(), GetParam().opened);
-    }
+    const std::string& want = GetParam().opened;
+    // Two opens of the one path: for writing, then for reading.
+    const std::vector<std::string> twice =
+        want.empty() ? std::vector<std::string>{} : std::vector<std::string>{want, want};
+    EXPECT_EQ(platform.opened, twice);
+    EXPECT_EQ(engine.ChannelOpen(), !want.empty());
 }
+
+const std::string kApp = "HID\\VID_04D8&PID_FD37&REV_0009";
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, EngineMatch,
     testing::Values(
-        MatchCase{"UpperCaseId",
-                  {Listed("a", "HID\\VID_04D8&PID_FD37&REV_0009")},
-                  kApplicationFragment,
-                  "a"},
+        MatchCase{"UpperCaseId", {Listed("a", kApp)}, kApplicationFragment, "a"},
         MatchCase{"LowerCaseId",
                   {Listed("a", "hid\\vid_04d8&pid_fd37&rev_0009")},
                   kApplicationFragment,
                   "a"},
-        MatchCase{"FirstOfTwo",
-                  {Listed("a", "HID\\VID_04D8&PID_FD37&REV_0009"),
-                   Listed("b", "HID\\VID_04D8&PID_FD37&REV_0009")},
-                  kApplicationFragment,
-                  "a"},
-        MatchCase{"OtherRevisionSkipped",
-                  {Listed("a", "HID\\VID_04D8&PID_FD37&REV_0001"),
-                   Listed("b", "HID\\VID_04D8&PID_FD37&REV_0009")},
-                  kApplicationFragment,
-                  "b"},
+        MatchCase{"FirstOfTwo", {Listed("a", kApp), Listed("b", kApp)}, kApplicationFragment, "a"},
         MatchCase{"AnyRevision",
                   {Listed("a", "HID\\VID_04D8&PID_FD37&REV_0005")},
                   kAnyRevisionFragment,
                   "a"},
-        MatchCase{"ProgramModeOnlyMatchesItself",
-                  {Listed("a", "HID\\VID_04D8&PID_FD37&REV_0009")},
-                  kProgramModeFragment,
-                  ""},
-        MatchCase{
-            "OnlyTheFirstIdString",
-            {Listed("a",
-                    std::string("HID\\VID_1234&PID_0001\0HID\\VID_04D8&PID_FD37&REV_0009", 53))},
-            kAnyRevisionFragment,
-            ""},
-        MatchCase{"Empty", {}, kAnyRevisionFragment, ""}),
+        MatchCase{"OnlyTheFirstIdString",
+                  {Listed("a", std::string("HID\\VID_1234&PID_0001\0", 22) + kApp)},
+                  kAnyRevisionFragment,
+                  ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(EngineDiscovery, AChosenPathIsTheOnlyOneThatMatches) {
-    SimulatedFaults f;
-    f.programModeUnitToo = true;
-    EngineRig rig(f);
-    rig.engine.SetDevicePath(kSimProgramModeUnitPath);
-    EXPECT_FALSE(rig.engine.FindMaster());
-    EXPECT_EQ(rig.ui.errors, std::vector<std::string>{"ORVELIX is in Program Mode"});
-    EXPECT_EQ(rig.engine.ChannelPath(), kSimProgramModeUnitPath);
-
-    EngineRig rig2;
-    rig2.engine.SetDevicePath("sim:nowhere");
-    EXPECT_FALSE(rig2.engine.FindMaster());
-    EXPECT_EQ(rig2.ui.errors, std::vector<std::string>{"Cannot find ORVELIX"});
-}
-
-TEST(EngineDiscovery, AFailedReadOpenLeavesTheChannelClosed) {
+// The first match ends the search even when it cannot be opened.
+TEST(EngineDiscovery, AMatchThatWillNotOpenEndsTheSearch) {
     EngineRig rig;
-    class RefusingPlatform : public HidPlatform {
-      public:
-        std::vector<HidInterfaceInfo> Enumerate() override {
-            return {Listed("x", "HID\\VID_04D8&PID_FD37&REV_0009")};
-        }
-        std::unique_ptr<HidHandle> Open(const std::string&, OpenError* error) override {
-            if (error != nullptr) {
-                *error = OpenError::PermissionDenied;
-            }
-            return nullptr;
-        }
-    } platform;
+    ListingPlatform platform(rig.platform);
+    platform.list = {Listed("x", kApp), Listed("y", kApp)};
+    platform.refuse = true;
     ProtocolEngine engine(platform, rig.ui, rig.config, rig.poster);
     engine.StartDownload();
     EXPECT_FALSE(engine.ChannelOpen());
+    EXPECT_EQ(platform.opened, (std::vector<std::string>{"x", "x", "x", "x"}))
+        << "0009, then any revision";
     EXPECT_EQ(rig.ui.errors, std::vector<std::string>{"Cannot find ORVELIX"});
     EXPECT_EQ(engine.LinkState(), 0);
 }

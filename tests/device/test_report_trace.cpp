@@ -1,4 +1,5 @@
-// The report trace: line format and appending to an existing file.
+// The report trace: line format, appending to an existing file, and a path
+// that cannot be written.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -25,7 +26,6 @@ TEST(ReportTrace, FormatsDirectionHexAndUtcTime) {
     EXPECT_TRUE(std::regex_match(
         text, std::regex("> [0-9a-f]{130} \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z")))
         << text;
-
     ReportTrace::FormatLine(TraceDirection::FromUnit, r, line);
     EXPECT_EQ(line[0], '<');
 }
@@ -33,32 +33,25 @@ TEST(ReportTrace, FormatsDirectionHexAndUtcTime) {
 TEST(ReportTrace, AppendsOneLinePerReport) {
     const auto path = std::filesystem::temp_directory_path() /
                       ("valdro-trace-" + std::to_string(::getpid()) + ".trace");
-    std::filesystem::remove(path);
     { std::ofstream(path) << "earlier line\n"; }
     {
         ReportTrace trace;
         ASSERT_TRUE(trace.Open(path.string()));
-        HidReport r{};
-        trace.Write(TraceDirection::ToUnit, r);
-        trace.Write(TraceDirection::FromUnit, r);
+        trace.Write(TraceDirection::ToUnit, HidReport{});
+        trace.Write(TraceDirection::FromUnit, HidReport{});
     }
     std::ifstream in(path);
     std::vector<std::string> lines;
     for (std::string l; std::getline(in, l);) {
-        lines.push_back(l);
+        lines.push_back(l.substr(0, 2));
     }
     std::filesystem::remove(path);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "earlier line");
-    EXPECT_EQ(lines[1][0], '>');
-    EXPECT_EQ(lines[2][0], '<');
-}
+    EXPECT_EQ(lines, (std::vector<std::string>{"ea", "> ", "< "}));
 
-TEST(ReportTrace, AnUnwritablePathIsReported) {
-    ReportTrace trace;
-    EXPECT_FALSE(trace.Open("/nonexistent-dir/x.trace"));
-    EXPECT_FALSE(trace.IsOpen());
-    trace.Write(TraceDirection::ToUnit, HidReport{});  // harmless
+    ReportTrace unwritable;
+    EXPECT_FALSE(unwritable.Open("/nonexistent-dir/x.trace"));
+    EXPECT_FALSE(unwritable.IsOpen());
+    unwritable.Write(TraceDirection::ToUnit, HidReport{});  // harmless
 }
 
 }  // namespace
