@@ -25,43 +25,32 @@ TEST(ArgParser, FlagsOptionsAndPositionals) {
 
     ASSERT_TRUE(p.Parse({"-o", "1", "--output", "2", "--", "-f"}));
     EXPECT_EQ(p.Value("-o"), "2");  // the last one counts
-    EXPECT_FALSE(p.Has("-f"));
     EXPECT_EQ(p.Positional(), std::vector<std::string>{"-f"});
+
+    EXPECT_TRUE(p.Parse({"--help"}));  // help wins over missing arguments
+    EXPECT_TRUE(p.HelpRequested());
 }
 
 TEST(ArgParser, UsageErrors) {
-    struct Row {
-        std::vector<std::string> args;
-        const char* error;
-    };
-    const Row rows[] = {
+    const std::pair<std::vector<std::string>, const char*> rows[] = {
         {{}, "missing arguments (expected 1)"},
         {{"a", "b", "c"}, "unexpected argument 'c'"},
         {{"a", "--bogus"}, "unknown option '--bogus'"},
         {{"a", "-o"}, "option '-o' needs a value"},
         {{"a", "--force=yes"}, "option '--force' takes no value"},
     };
-    for (const Row& r : rows) {
+    for (const auto& [args, error] : rows) {
         ArgParser p = MakeParser();
-        EXPECT_FALSE(p.Parse(r.args));
-        EXPECT_EQ(p.Error(), r.error);
+        EXPECT_FALSE(p.Parse(args));
+        EXPECT_EQ(p.Error(), error);
     }
-}
-
-TEST(ArgParser, HelpWinsOverMissingArguments) {
-    ArgParser p = MakeParser();
-    EXPECT_TRUE(p.Parse({"--help"}));
-    EXPECT_TRUE(p.HelpRequested());
 }
 
 TEST(ParseInteger, Bounds) {
     EXPECT_EQ(ParseInteger("8", 0, 8), 8);
     EXPECT_EQ(ParseInteger("-3", -5, 5), -3);
-    EXPECT_FALSE(ParseInteger("9", 0, 8));
-    EXPECT_FALSE(ParseInteger("", 0, 8));
-    EXPECT_FALSE(ParseInteger("3x", 0, 8));
-    EXPECT_FALSE(ParseInteger(" 3", 0, 8));
-    EXPECT_FALSE(ParseInteger("99999999999999999999", 0, 8));
+    for (const char* bad : {"9", "", "3x", " 3", "99999999999999999999"})
+        EXPECT_FALSE(ParseInteger(bad, 0, 8)) << bad;
 }
 
 }  // namespace

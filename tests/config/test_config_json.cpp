@@ -4,22 +4,13 @@
 #include <random>
 
 #include "config_json.h"
-#include "data_file.h"
+#include "random_set.h"
 
 namespace valdro {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-ConfigSet RandomSet(unsigned seed) {
-    std::mt19937 rng(seed);
-    ConfigSet set;
-    for (auto& b : set.Units)
-        b = static_cast<std::uint8_t>(rng());
-    for (auto& b : set.InputMap)
-        b = static_cast<std::uint8_t>(rng());
-    return set;
-}
+using testing::RandomSet;
 
 // Random bytes, but shaped like real data: mostly small values, texts with a NUL
 // and stale bytes after it, a few odd flags.
@@ -55,27 +46,17 @@ ConfigSet RoundTrip(const ConfigSet& in, JsonImportResult* resultOut = nullptr) 
     return out;
 }
 
-TEST(ConfigJson, DefaultsRoundTripWithoutWarnings) {
-    ConfigSet set;
-    set.SetDefaults();
+TEST(ConfigJson, RoundTripsAreExact) {
+    ConfigSet defaults;
+    defaults.SetDefaults();
     JsonImportResult r;
-    EXPECT_EQ(RoundTrip(set, &r), set);
+    EXPECT_EQ(RoundTrip(defaults, &r), defaults);
     EXPECT_TRUE(r.warnings.empty());
-}
-
-TEST(ConfigJson, RandomByteImagesRoundTripExactly) {
     for (unsigned seed = 1; seed <= 6; ++seed) {
-        const ConfigSet set = RandomSet(seed);
-        const ConfigSet back = RoundTrip(set);
-        ASSERT_EQ(back.Units, set.Units) << "seed " << seed;
-        ASSERT_EQ(back.InputMap, set.InputMap) << "seed " << seed;
-    }
-}
-
-TEST(ConfigJson, PlausibleSetsRoundTripExactly) {
-    for (unsigned seed = 1; seed <= 10; ++seed) {
-        const ConfigSet set = PlausibleSet(seed);
-        EXPECT_EQ(RoundTrip(set), set) << "seed " << seed;
+        const ConfigSet random = RandomSet(seed);
+        ASSERT_EQ(RoundTrip(random), random) << "random seed " << seed;
+        const ConfigSet plausible = PlausibleSet(seed);
+        ASSERT_EQ(RoundTrip(plausible), plausible) << "plausible seed " << seed;
     }
 }
 
@@ -123,14 +104,10 @@ struct RefusalCase {
 const RefusalCase kRefusals[] = {
     {"octet of 300", [](Json& d) { d["units"][3]["ipAddress"][1] = 300; },
      "units[3].ipAddress[1]: 300 is not a byte (0..255)"},
-    {"negative octet", [](Json& d) { d["units"][0]["subnetMask"][3] = -1; },
-     "units[0].subnetMask[3]: -1 is not a byte"},
     {"three octets", [](Json& d) { d["units"][0]["dnsAddress"].erase(0); },
      "units[0].dnsAddress: expected 4 entries, found 3"},
     {"name longer than its field",
      [](Json& d) { d["units"][2]["deviceName"] = std::string(33, 'x'); }, "units[2].deviceName: "},
-    {"URL longer than its field", [](Json& d) { d["units"][2]["url"] = std::string(49, 'u'); },
-     "units[2].url: "},
     {"character outside the code page",
      [](Json& d) { d["units"][0]["deviceName"] = "tea \xE2\x98\x95"; },
      "units[0].deviceName: \"\xE2\x98\x95\" has no Windows-1252 character"},
@@ -140,10 +117,6 @@ const RefusalCase kRefusals[] = {
      "units[1].clientPort: expected a whole number, found \"3012\""},
     {"port past 32 bits", [](Json& d) { d["units"][1]["clientPort"] = 4294967296LL; },
      "units[1].clientPort: 4294967296 does not fit"},
-    {"fractional byte", [](Json& d) { d["units"][1]["deviceParamA"] = 1.5; },
-     "units[1].deviceParamA: expected a whole number"},
-    {"flag of 256", [](Json& d) { d["units"][4]["invertInputs"][15] = 256; },
-     "units[4].invertInputs[15]: 256 is not a byte"},
     {"unknown key", [](Json& d) { d["units"][5]["colour"] = "red"; },
      "units[5]: unknown key \"colour\""},
     {"missing field", [](Json& d) { d["units"][6].erase("dhcpEnable"); },

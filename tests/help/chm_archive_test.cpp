@@ -45,7 +45,8 @@ TEST(ParseChmSystem, ReadsTheFourRecordsTheViewerNeedsAndSkipsOthers) {
     EXPECT_EQ(info.title, "My Help");
 }
 
-TEST(ParseChmSystem, DamagedInputYieldsWhatWasCompleteWithoutReadingPastTheEnd) {
+// Damaged input yields what was complete, never reading past the end.
+TEST(ParseChmSystem, DamagedInput) {
     // A record claiming more bytes than there are is cut at the end of the data.
     auto bytes = SystemBytes({Record(3, "Title"), Record(2, "page.html")});
     bytes.resize(bytes.size() - 4);
@@ -122,29 +123,22 @@ class BuiltHelpFile : public ::testing::Test {
     std::unique_ptr<ChmArchive> archive_;
 };
 
-TEST_F(BuiltHelpFile, CarriesTitleContentsIndexAndDefaultTopic) {
+TEST_F(BuiltHelpFile, CarriesItsSystemDataAndReadsPagesByAnyFormOfTheirPath) {
     EXPECT_EQ(archive_->System().title, "Valdrometrica Help");
     EXPECT_EQ(archive_->System().contentsFile, "contents.hhc");
     EXPECT_EQ(archive_->System().indexFile, "index.hhk");
     EXPECT_EQ(archive_->DefaultTopic(), "/index.html");
-}
-
-TEST_F(BuiltHelpFile, ReadsPagesByAnyFormOfTheirPath) {
     for (const char* path : {"/index.html", "index.html", "./index.html", "/index.html#part"}) {
         const auto page = archive_->Read(path);
         ASSERT_TRUE(page) << path;
         EXPECT_NE(page->find("Welcome to Valdrometrica"), std::string::npos) << path;
         EXPECT_TRUE(archive_->Contains(path)) << path;
     }
-    // Special objects begin with '#', which is not a fragment there.
+    // Special objects begin with '#', which is not a fragment there; they are not listed.
     EXPECT_TRUE(archive_->Read("/#SYSTEM"));
-    EXPECT_FALSE(archive_->Read("/no-such-page.html"));
-    EXPECT_FALSE(archive_->Contains("/no-such-page.html"));
-    EXPECT_FALSE(archive_->Read("../index.html"));
-    EXPECT_FALSE(archive_->Read("/"));
-}
-
-TEST_F(BuiltHelpFile, ListsItsPagesAndStyleSheet) {
+    for (const char* absent : {"/no-such-page.html", "../index.html", "/"}) {
+        EXPECT_FALSE(archive_->Read(absent)) << absent;
+    }
     const auto files = archive_->ListFiles();
     for (const char* want : {"/index.html", "/messages.html", "/style.css", "/contents.hhc"}) {
         EXPECT_NE(std::find(files.begin(), files.end(), want), files.end()) << want;

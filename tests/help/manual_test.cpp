@@ -39,44 +39,38 @@ void CollectLocals(const std::vector<SitemapEntry>& entries, std::vector<std::st
     }
 }
 
-TEST_F(Manual, EveryContentsAndIndexEntryOpensAPageAndAnchor) {
-    for (const std::string& sitemap : {std::string("/contents.hhc"), std::string("/index.hhk")}) {
-        const auto entries = ParseSitemap(Page(sitemap));
-        std::vector<std::string> locals;
-        CollectLocals(entries, locals);
-        EXPECT_GT(locals.size(), 10u) << sitemap;
-        for (const auto& local : locals) {
-            const auto hash = local.find('#');
-            const std::string page = "/" + local.substr(0, hash);
-            EXPECT_TRUE(archive_->Contains(page)) << sitemap << ": " << local;
-            if (hash != std::string::npos) {
-                const std::string anchor = "name=\"" + local.substr(hash + 1) + "\"";
-                EXPECT_NE(Page(page).find(anchor), std::string::npos) << sitemap << ": " << local;
-            }
+// Every contents and index entry, link, image and style sheet resolves inside the
+// help file, anchors included; every page has a title and the style sheet.
+TEST_F(Manual, EveryReferenceResolvesInsideTheHelpFile) {
+    const auto resolves = [&](const std::string& from, const std::string& target) {
+        const auto hash = target.find('#');
+        const std::string file = target.substr(0, hash);
+        const std::string dir = from.substr(0, from.rfind('/') + 1);
+        const std::string page = file.empty() ? from : NormaliseChmPath(dir + file);
+        EXPECT_TRUE(archive_->Contains(page)) << from << " -> " << target;
+        if (hash != std::string::npos) {
+            const std::string anchor = "name=\"" + target.substr(hash + 1) + "\"";
+            EXPECT_NE(Page(page).find(anchor), std::string::npos) << from << " -> " << target;
         }
+    };
+    for (const std::string sitemap : {"/contents.hhc", "/index.hhk"}) {
+        std::vector<std::string> locals;
+        CollectLocals(ParseSitemap(Page(sitemap)), locals);
+        EXPECT_GT(locals.size(), 10u) << sitemap;
+        for (const auto& local : locals)
+            resolves("/", local);
     }
-}
-
-TEST_F(Manual, EveryLinkImageAndStyleSheetResolvesInsideTheHelpFile) {
     const std::regex ref(R"((?:href|src)="([^"]+)\")", std::regex::icase);
     const auto pages = Pages();
     EXPECT_GE(pages.size(), 14u);
     for (const auto& page : pages) {
         const std::string html = Page(page);
-        const std::string dir = page.substr(0, page.rfind('/') + 1);
+        EXPECT_NE(html.find("<title>"), std::string::npos) << page;
+        EXPECT_NE(html.find("style.css"), std::string::npos) << page;
         for (std::sregex_iterator it(html.begin(), html.end(), ref), end; it != end; ++it) {
             const std::string target = (*it)[1];
-            if (target.rfind("http", 0) == 0 || target.rfind("mailto:", 0) == 0)
-                continue;
-            const auto hash = target.find('#');
-            const std::string file = target.substr(0, hash);
-            const std::string resolved = file.empty() ? page : NormaliseChmPath(dir + file);
-            EXPECT_TRUE(archive_->Contains(resolved)) << page << " -> " << target;
-            if (hash != std::string::npos) {
-                const std::string anchor = "name=\"" + target.substr(hash + 1) + "\"";
-                EXPECT_NE(Page(resolved).find(anchor), std::string::npos)
-                    << page << " -> " << target;
-            }
+            if (target.rfind("http", 0) != 0 && target.rfind("mailto:", 0) != 0)
+                resolves(page, target);
         }
     }
 }
@@ -92,14 +86,6 @@ TEST_F(Manual, ExplainsEveryMessageTheProgramCanShow) {
           "Application is not a ORVELIX Valdrometrica", "Lost comms to ORVELIX",
           "Download Complete"}) {
         EXPECT_NE(messages.find(text), std::string::npos) << text;
-    }
-}
-
-TEST_F(Manual, EveryPageHasATitleAndTheStyleSheet) {
-    for (const auto& page : Pages()) {
-        const std::string html = Page(page);
-        EXPECT_NE(html.find("<title>"), std::string::npos) << page;
-        EXPECT_NE(html.find("style.css"), std::string::npos) << page;
     }
 }
 

@@ -22,7 +22,7 @@ TEST_F(WindowTest, SaveThenLoadRoundTripsThroughTheWindow) {
     ClickButton(QStringLiteral("SaveButton"));
     EXPECT_EQ(QFileInfo(path).size(), 23508);
     EXPECT_FALSE(form->Store().HasChanged());
-    const ConfigSet saved = form->Config();
+    const ConfigSet saved = C();
 
     // Change things, then load the file back: the same unit, page and values return.
     Type(QStringLiteral("DeviceNameEdit"), QStringLiteral("Changed"));
@@ -31,12 +31,12 @@ TEST_F(WindowTest, SaveThenLoadRoundTripsThroughTheWindow) {
     dialogs.openAnswers.push_back(path);
     ClickButton(QStringLiteral("LoadButton"));
     EXPECT_TRUE(dialogs.Errors().isEmpty());
-    EXPECT_TRUE(form->Config() == saved);
+    EXPECT_TRUE(C() == saved);
     EXPECT_FALSE(form->Store().HasChanged());
     EXPECT_EQ(form->unitSelector()->currentIndex(), 5);
     EXPECT_EQ(form->pageControl()->currentIndex(), 1);
     ClickUnit(3);
-    EXPECT_EQ(Edit(QStringLiteral("DeviceNameEdit"))->text(), QStringLiteral("Boiler"));
+    EXPECT_EQ(Text("DeviceNameEdit"), QStringLiteral("Boiler"));
     EXPECT_EQ(Edit(QStringLiteral("SubMaskAddr3Edit"))->text(), QStringLiteral("128"));
 }
 
@@ -56,16 +56,12 @@ TEST_F(WindowTest, SaveAddsTheDefaultExtensionAndOffersTheLastNameAgain) {
               QStringLiteral("/x/a.bin"));
 }
 
-TEST_F(WindowTest, CancelledSaveStillStoresThePage) {
-    Type(QStringLiteral("DeviceNameEdit"), QStringLiteral("Edited"));
-    form->SaveButtonClick();
-    EXPECT_EQ(form->Config().Unit(0).DeviceName(), "Edited");
+TEST_F(WindowTest, CancelledOrFailedSaveStillStoresThePageAndKeepsTheChange) {
+    Type("DeviceNameEdit", "Edited");
+    form->SaveButtonClick();  // cancelled
+    EXPECT_EQ(C().Unit(0).DeviceName(), "Edited");
     EXPECT_TRUE(form->Store().HasChanged());
     EXPECT_TRUE(dialogs.Errors().isEmpty());
-}
-
-TEST_F(WindowTest, FailedSaveSaysSoAndKeepsTheChange) {
-    Type(QStringLiteral("DeviceNameEdit"), QStringLiteral("Edited"));
     dialogs.saveAnswers.push_back(TempPath(QStringLiteral("no/such/dir/set.dat")));
     form->SaveButtonClick();
     EXPECT_EQ(dialogs.Errors(), QStringList{QStringLiteral("Error Saving File.")});
@@ -100,29 +96,28 @@ TEST_F(WindowTest, RefusedLoadsLeaveConfigurationAndPagesAsTheyWere) {
         {"foreign.dat", "Incompatible data file."},
         {"missing.dat", "Error Opening File."},
     };
-    Type(QStringLiteral("DeviceNameEdit"), QStringLiteral("Unstored"));
-    const ConfigSet before = form->Config();
+    Type("DeviceNameEdit", "Unstored");
+    const ConfigSet before = C();
     for (const auto& c : cases) {
         dialogs.log.clear();
         dialogs.openAnswers.push_back(TempPath(QString::fromLatin1(c.file)));
         form->LoadButtonClick();
         EXPECT_EQ(dialogs.Errors(), QStringList{QString::fromLatin1(c.message)}) << c.file;
-        EXPECT_TRUE(form->Config() == before) << c.file;
-        EXPECT_EQ(Edit(QStringLiteral("DeviceNameEdit"))->text(), QStringLiteral("Unstored"));
+        EXPECT_TRUE(C() == before) << c.file;
+        EXPECT_EQ(Text("DeviceNameEdit"), QStringLiteral("Unstored"));
     }
     // A short file is refused with one of the three messages and changes nothing.
     dialogs.log.clear();
     dialogs.openAnswers.push_back(TempPath(QStringLiteral("short.dat")));
     form->LoadButtonClick();
     EXPECT_EQ(dialogs.Errors().size(), 1);
-    EXPECT_TRUE(form->Config() == before);
-}
-
-TEST_F(WindowTest, CancelledLoadDoesNothing) {
-    Type(QStringLiteral("DeviceNameEdit"), QStringLiteral("Unstored"));
+    EXPECT_TRUE(C() == before);
+    // A cancelled chooser does nothing at all; the last name is offered again.
+    dialogs.log.clear();
     form->LoadButtonClick();
-    EXPECT_EQ(dialogs.log, QStringList{QStringLiteral("O:")});
-    EXPECT_EQ(Edit(QStringLiteral("DeviceNameEdit"))->text(), QStringLiteral("Unstored"));
+    EXPECT_EQ(dialogs.log,
+              QStringList{QStringLiteral("O:") + TempPath(QStringLiteral("short.dat"))});
+    EXPECT_EQ(Text("DeviceNameEdit"), QStringLiteral("Unstored"));
 }
 
 TEST_F(WindowTest, LoadFileFromTheCommandLinePathShowsTheFile) {
@@ -132,64 +127,64 @@ TEST_F(WindowTest, LoadFileFromTheCommandLinePathShowsTheFile) {
     ASSERT_EQ(SaveDataFile(TempPath(QStringLiteral("c.dat")).toStdString(), other),
               SaveOutcome::Ok);
     EXPECT_TRUE(form->LoadFile(TempPath(QStringLiteral("c.dat"))));
-    EXPECT_EQ(Edit(QStringLiteral("DeviceNameEdit"))->text(), QStringLiteral("Cmdline"));
+    EXPECT_EQ(Text("DeviceNameEdit"), QStringLiteral("Cmdline"));
     EXPECT_FALSE(form->Store().HasChanged());
 }
 
 // --- the close question
 
-TEST_F(WindowTest, EditOnThePageIsEnoughForTheCloseQuestion) {
-    Type(QStringLiteral("DeviceNameEdit"), QStringLiteral("Edited"));
-    dialogs.answers.push_back(Answer::Cancel);
-    EXPECT_FALSE(form->close());
-    EXPECT_EQ(dialogs.log, QStringList{QStringLiteral("C:Data has changed\nSave now?")});
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(Edit(QStringLiteral("DeviceNameEdit"))->text(), QStringLiteral("Edited"));
-    // A later close asks again; No closes without saving.
-    dialogs.answers.push_back(Answer::No);
-    EXPECT_TRUE(form->close());
-    EXPECT_EQ(dialogs.log.size(), 2);
-    EXPECT_FALSE(form->isVisible());
+TEST_F(WindowTest, CloseAsksOnlyWhenSomethingChanged) {
+    EXPECT_TRUE(form->close());  // right after start: no question
+    EXPECT_TRUE(dialogs.log.isEmpty());
 }
 
-TEST_F(WindowTest, ExitButtonRunsTheCloseQuestionToo) {
-    Type(QStringLiteral("DeviceNameEdit"), QStringLiteral("Edited"));
-    ClickButton(QStringLiteral("ExitButton"));
-    EXPECT_EQ(dialogs.log, QStringList{QStringLiteral("C:Data has changed\nSave now?")});
-    EXPECT_TRUE(form->isVisible());
-}
-
-TEST_F(WindowTest, EditSwitchedAwayAndBackStillAsks) {
-    Type(QStringLiteral("DeviceNameEdit"), QStringLiteral("Edited"));
-    ClickUnit(1);
-    ClickUnit(0);
-    EXPECT_EQ(Edit(QStringLiteral("DeviceNameEdit"))->text(), QStringLiteral("Edited"));
-    dialogs.answers.push_back(Answer::No);
-    EXPECT_TRUE(form->close());
-    EXPECT_EQ(dialogs.log.size(), 1);
-}
-
-TEST_F(WindowTest, YesSavesThenCloses) {
-    Type(QStringLiteral("DeviceNameEdit"), QStringLiteral("Edited"));
-    dialogs.answers.push_back(Answer::Yes);
-    dialogs.saveAnswers.push_back(TempPath(QStringLiteral("closing.dat")));
-    EXPECT_TRUE(form->close());
-    ConfigSet loaded;
-    ASSERT_EQ(LoadDataFile(TempPath(QStringLiteral("closing.dat")).toStdString(), loaded),
+// Each close stores the page first, so an edit still only on screen counts.
+TEST_F(WindowTest, CloseQuestionAnswers) {
+    const struct {
+        std::vector<Answer> answers;
+        QString saveTo;  // empty: the save chooser is cancelled
+        bool closes;
+        QStringList errors;
+    } cases[] = {
+        {{Answer::Cancel}, {}, false, {}},
+        {{Answer::No}, {}, true, {}},
+        {{Answer::Yes}, QStringLiteral("closing.dat"), true, {}},
+        {{Answer::Yes}, {}, false, {}},  // a cancelled save keeps the window open
+        {{Answer::Yes},
+         QStringLiteral("no/dir/x.dat"),
+         false,
+         {QStringLiteral("Error Saving File.")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.saveTo.toStdString());
+        form.reset();
+        SetUp();
+        dialogs = {};
+        Type("DeviceNameEdit", "Edited");
+        ClickUnit(1);  // switched away and back: still a change
+        ClickUnit(0);
+        for (Answer a : c.answers) {
+            dialogs.answers.push_back(a);
+        }
+        if (!c.saveTo.isEmpty()) {
+            dialogs.saveAnswers.push_back(TempPath(c.saveTo));
+        }
+        ClickButton(QStringLiteral("ExitButton"));
+        EXPECT_EQ(dialogs.log.value(0), QStringLiteral("C:Data has changed\nSave now?"));
+        EXPECT_EQ(form->isVisible(), !c.closes);
+        EXPECT_EQ(dialogs.Errors(), c.errors);
+        if (!c.closes) {
+            EXPECT_EQ(Text("DeviceNameEdit"), QStringLiteral("Edited"));
+            dialogs.log.clear();
+            dialogs.answers.push_back(Answer::No);  // a later close asks again
+            EXPECT_TRUE(form->close());
+            EXPECT_EQ(dialogs.log, QStringList{QStringLiteral("C:Data has changed\nSave now?")});
+        }
+    }
+    ConfigSet saved;
+    ASSERT_EQ(LoadDataFile(TempPath(QStringLiteral("closing.dat")).toStdString(), saved),
               LoadOutcome::Ok);
-    EXPECT_EQ(loaded.Unit(0).DeviceName(), "Edited");
-}
-
-TEST_F(WindowTest, YesWithCancelledOrFailedSaveKeepsTheWindowOpen) {
-    Type(QStringLiteral("DeviceNameEdit"), QStringLiteral("Edited"));
-    dialogs.answers.push_back(Answer::Yes);  // and the save chooser is cancelled
-    EXPECT_FALSE(form->close());
-    EXPECT_TRUE(form->isVisible());
-    dialogs.answers.push_back(Answer::Yes);
-    dialogs.saveAnswers.push_back(TempPath(QStringLiteral("no/dir/x.dat")));
-    EXPECT_FALSE(form->close());
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(dialogs.Errors(), QStringList{QStringLiteral("Error Saving File.")});
+    EXPECT_EQ(saved.Unit(0).DeviceName(), "Edited");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "cell_colours.h"
 #include "colour_grid.h"
 #include "output_control_page.h"
 #include "release_tab_bar.h"
@@ -10,41 +11,35 @@
 
 namespace valdro::ui::test {
 
+namespace {
+// The next queued name, or nothing (an empty name also cancels the chooser).
+std::optional<QString> Next(std::deque<QString>& queue) {
+    const QString name = queue.empty() ? QString() : queue.front();
+    if (!queue.empty()) {
+        queue.pop_front();
+    }
+    return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
+}
+}  // namespace
+
 DialogProvider::Answer ScriptedDialogs::Confirm(const QString& text) {
     log.push_back(QStringLiteral("C:") + text);
-    if (answers.empty()) {
-        return Answer::Cancel;
+    const Answer a = answers.empty() ? Answer::Cancel : answers.front();
+    if (!answers.empty()) {
+        answers.pop_front();
     }
-    const Answer a = answers.front();
-    answers.pop_front();
     return a;
 }
 
 std::optional<QString> ScriptedDialogs::OpenFile(const FileChooser& chooser) {
     log.push_back(QStringLiteral("O:") + chooser.lastName);
-    if (openAnswers.empty()) {
-        return std::nullopt;
-    }
-    const QString name = openAnswers.front();
-    openAnswers.pop_front();
-    if (name.isEmpty()) {
-        return std::nullopt;
-    }
-    return name;
+    return Next(openAnswers);
 }
 
 std::optional<QString> ScriptedDialogs::SaveFile(const FileChooser& chooser) {
     log.push_back(QStringLiteral("S:") + chooser.lastName);
     saveChoosers.push_back(chooser);
-    if (saveAnswers.empty()) {
-        return std::nullopt;
-    }
-    const QString name = saveAnswers.front();
-    saveAnswers.pop_front();
-    if (name.isEmpty()) {
-        return std::nullopt;
-    }
-    return name;
+    return Next(saveAnswers);
 }
 
 QStringList ScriptedDialogs::Errors() const {
@@ -53,6 +48,18 @@ QStringList ScriptedDialogs::Errors() const {
         if (s.startsWith(QStringLiteral("E:"))) {
             out.push_back(s.mid(2));
         }
+    }
+    return out;
+}
+
+QString Colours(const ColourGrid* grid, int row) {
+    QString out;
+    for (int c = 1; c <= 16; ++c) {
+        const QColor colour = grid->CellColour(c, row);
+        out += colour == kMappedColour     ? u'R'
+               : colour == kUnmappedColour ? u'G'
+               : colour == kAbsentColour   ? u'-'
+                                           : u'?';
     }
     return out;
 }

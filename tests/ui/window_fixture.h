@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "colour_grid.h"
 #include "dialog_provider.h"
 #include "main_form.h"
 #include "simulated_platform.h"
@@ -43,6 +44,9 @@ class ScriptedDialogs : public DialogProvider {
     std::vector<FileChooser> saveChoosers;
 };
 
+// Cells 1..16 of a grid row: R red, G green, - grey, ? anything else.
+QString Colours(const ColourGrid* grid, int row);
+
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -54,14 +58,25 @@ class WindowTest : public ::testing::Test {
         EXPECT_NE(w, nullptr) << name.toStdString();
         return w;
     }
+    template <typename T = QWidget>
+    T* W(const char* name) const {
+        return W<T>(QString::fromLatin1(name));
+    }
     QLineEdit* Edit(const QString& name) const { return W<QLineEdit>(name); }
+    QString Text(const char* editName) const { return W<QLineEdit>(editName)->text(); }
+    bool Hidden(const char* name) const { return W<QWidget>(name)->isHidden(); }
+    const ConfigSet& C() const { return form->Config(); }
+    UnitRecord Unit(int u) { return form->Store().Current().Unit(u); }
 
     // User actions.
     void ClickUnit(int unit, Qt::MouseButton button = Qt::LeftButton);
     void ClickButton(const QString& name);
     void Type(const QString& editName, const QString& text);  // replaces the text
-    void SetChecked(const QString& checkBoxName, bool on);    // by clicking
-    void ShowPage(int index);                                 // 0 General .. 2 Status
+    void Type(const char* editName, const char* text) {
+        Type(QString::fromLatin1(editName), QString::fromUtf8(text));
+    }
+    void SetChecked(const QString& checkBoxName, bool on);  // by clicking
+    void ShowPage(int index);                               // 0 General .. 2 Status
     void ClickOutputTab(int index, Qt::MouseButton button = Qt::LeftButton);
     void PressCell(int column, int row, Qt::MouseButton button = Qt::LeftButton);
     void MoveOverCell(int column, int row);
