@@ -80,7 +80,7 @@ TMainForm::TMainForm(HidPlatform& platform, MainFormOptions options, QWidget* pa
     timer1_->setInterval(50);
     timer1_->setTimerType(Qt::PreciseTimer);
 
-    engine_ = std::make_unique<ProtocolEngine>(platform, *this, store_.Current(), *this);
+    engine_ = std::make_unique<ProtocolEngine>(platform, linkView_, downloadSet_, *this);
 
     connect(selector_, &UnitSelector::MouseUp, this, &TMainForm::DisplayTabSetMouseUp);
     connect(selector_, &UnitSelector::KeyboardChange, this, &TMainForm::DisplayTabSetMouseUp);

@@ -45,7 +45,7 @@ struct MainFormOptions {
     std::optional<QString> helpFilePath;
 };
 
-class TMainForm : public QWidget, public LinkUi, public OwnerThreadPoster {
+class TMainForm : public QWidget, public OwnerThreadPoster {
     Q_OBJECT
   public:
     // platform must outlive the window.
@@ -84,15 +84,16 @@ class TMainForm : public QWidget, public LinkUi, public OwnerThreadPoster {
     void StatusConnectButtonClick();
     void Timer1Timer();
 
-    // LinkUi
-    void ShowError(const std::string& text) override;
-    void ShowInformation(const std::string& text) override;
-    int CurrentUnit() const override { return currentUnit_; }
-    void StatusPageReset() override;
-    void StatusPageConnected() override;
-    void PaintStatus(const StatusRecord& record) override;
-    void SetStatusRowTitles(int which, const std::array<std::string, 9>& names) override;
-    void DownloadProgress(int done, int total) override;
+    int CurrentUnit() const { return currentUnit_; }
+
+    // What the device link shows (through LinkView).
+    void ShowError(const std::string& text);
+    void ShowInformation(const std::string& text);
+    void StatusPageReset();
+    void StatusPageConnected();
+    void PaintStatus(const StatusRecord& record);
+    void SetStatusRowTitles(int which, const std::array<std::string, 9>& names);
+    void DownloadProgress(int done, int total);
 
     // OwnerThreadPoster: called on the receive thread.
     void Post() override;
@@ -132,6 +133,30 @@ class TMainForm : public QWidget, public LinkUi, public OwnerThreadPoster {
     QTimer* timer1_;
 
     std::unique_ptr<HelpLauncher> help_;
+
+    // The device link's view of the window. A download sends the unit and the
+    // configuration of the moment it started: switching units, editing or loading
+    // a file while it runs must not mix two configurations in the unit.
+    class LinkView final : public LinkUi {
+      public:
+        explicit LinkView(TMainForm& form) : form_(form) {}
+        void ShowError(const std::string& text) override { form_.ShowError(text); }
+        void ShowInformation(const std::string& text) override { form_.ShowInformation(text); }
+        int CurrentUnit() const override { return form_.downloadUnit_; }
+        void StatusPageReset() override { form_.StatusPageReset(); }
+        void StatusPageConnected() override { form_.StatusPageConnected(); }
+        void PaintStatus(const StatusRecord& record) override { form_.PaintStatus(record); }
+        void SetStatusRowTitles(int which, const std::array<std::string, 9>& names) override {
+            form_.SetStatusRowTitles(which, names);
+        }
+        void DownloadProgress(int done, int total) override { form_.DownloadProgress(done, total); }
+
+      private:
+        TMainForm& form_;
+    };
+    LinkView linkView_{*this};
+    ConfigSet downloadSet_;
+    int downloadUnit_ = 0;
     // Last: destroyed first, so the receive thread is gone before anything it
     // reports into.
     std::unique_ptr<ProtocolEngine> engine_;

@@ -14,6 +14,9 @@ namespace valdro::ui {
 void TMainForm::DownloadButtonClick() {
     engine_->ResetStatusPage();
     StorePage();
+    // The download works on this copy; clicking again starts over with a new one.
+    downloadSet_ = store_.Current();
+    downloadUnit_ = currentUnit_;
     engine_->StartDownload();
 }
 

@@ -5,6 +5,7 @@
 #include "cell_colours.h"
 #include "colour_grid.h"
 #include "html_check_box.h"
+#include "unit_selector.h"
 #include "window_fixture.h"
 
 namespace valdro::ui::test {
@@ -21,6 +22,24 @@ TEST_F(WindowTest, DownloadSendsTheStoredPageToTheUnit) {
     EXPECT_EQ(unit->DownloadsCompleted(), 1);
     EXPECT_EQ(unit->LastDownload().Unit(0).DeviceName(), "Hall");
     EXPECT_TRUE(dialogs.Errors().isEmpty());
+}
+
+// Switching units, editing or loading while the download runs changes nothing of
+// what reaches the unit.
+TEST_F(WindowTest, DownloadSendsTheConfigurationOfTheMomentItStarted) {
+    Unit(3).SetSlaveEnabled(true);
+    Type("DeviceNameEdit", "Hall");
+    ClickButton(QStringLiteral("DownloadButton"));
+    Type("DeviceNameEdit", "Late");
+    Unit(3).SetDeviceName("Boiler");
+    form->unitSelector()->setCurrentIndex(3);  // the handlers run before any reply
+    form->DisplayTabSetMouseUp();
+    ASSERT_EQ(form->CurrentUnit(), 3);
+    ASSERT_TRUE(WaitForLog(dialogs, QStringLiteral("I:Download Complete")));
+    EXPECT_TRUE(dialogs.Errors().isEmpty());
+    EXPECT_EQ(unit->LastDownload().Unit(0).DeviceName(), "Hall");
+    EXPECT_EQ(unit->LastDownload().Unit(3).DeviceName(), "Slave 3");
+    EXPECT_EQ(unit->LastDownload().Unit(0).IPAddr(), C().Unit(0).IPAddr());
 }
 
 TEST_F(WindowTest, DownloadWithoutAUnitSaysSo) {
