@@ -12,29 +12,6 @@ namespace {
 using Json = nlohmann::ordered_json;
 using testing::RandomSet;
 
-// Random bytes, but shaped like real data: mostly small values, texts with a NUL
-// and stale bytes after it, a few odd flags.
-ConfigSet PlausibleSet(unsigned seed) {
-    std::mt19937 rng(seed);
-    ConfigSet set;
-    set.SetDefaults();
-    for (int u = 0; u < kUnitCount; ++u) {
-        UnitRecord r = set.Unit(u);
-        r.SetDeviceName("Name that is longer " + std::to_string(rng() % 1000));
-        r.SetDeviceName("caf\xC3\xA9 \xE2\x82\xAC");
-        r.SetURL("http://example.org/" + std::to_string(rng()));
-        r.SetClientPort(static_cast<std::int32_t>(rng()));
-        r.SetResetDevice(3, static_cast<std::int32_t>(rng() % 12));
-        r.SetResetInput(4, -1);
-        r.Bytes()[field::InvertInputs + 2] = 5;
-        r.Bytes()[field::Reserved12 + 1] = 0x7F;
-    }
-    for (auto& b : set.InputMap)
-        b = rng() % 7 == 0 ? 1 : 0;
-    set.InputMap[100] = 9;
-    return set;
-}
-
 ConfigSet RoundTrip(const ConfigSet& in, JsonImportResult* resultOut = nullptr) {
     ConfigSet out = RandomSet(999);
     const JsonImportResult r = ImportConfigJson(ExportConfigJson(in), out);
@@ -52,11 +29,11 @@ TEST(ConfigJson, RoundTripsAreExact) {
     JsonImportResult r;
     EXPECT_EQ(RoundTrip(defaults, &r), defaults);
     EXPECT_TRUE(r.warnings.empty());
-    for (unsigned seed = 1; seed <= 6; ++seed) {
+    // Every byte random: texts with stale bytes after a NUL, odd flags, values
+    // outside every range, all come back exactly.
+    for (unsigned seed = 1; seed <= 8; ++seed) {
         const ConfigSet random = RandomSet(seed);
-        ASSERT_EQ(RoundTrip(random), random) << "random seed " << seed;
-        const ConfigSet plausible = PlausibleSet(seed);
-        ASSERT_EQ(RoundTrip(plausible), plausible) << "plausible seed " << seed;
+        ASSERT_EQ(RoundTrip(random), random) << "seed " << seed;
     }
 }
 
