@@ -135,6 +135,12 @@ void ColourGrid::SetRowCount(int rows) {
 }
 
 void ColourGrid::mousePressEvent(QMouseEvent* event) {
+    // The keyboard goes on from the cell last pressed.
+    const QPoint cell = CellAt(event->position().toPoint());
+    if (keyCells_.contains(cell)) {
+        keyCell_ = cell;
+        setFocus(Qt::MouseFocusReason);
+    }
     emit MouseDown(event->button(), event->modifiers(), event->position().toPoint());
 }
 

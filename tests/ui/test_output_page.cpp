@@ -76,8 +76,12 @@ TEST_F(OutputPageTest, KeyboardMovesItsOwnCursorAndTogglesWithSpaceOrEnter) {
     EXPECT_EQ(Colours(g, 1), QStringLiteral("RGGGGGGGGGGGGGGG"));
     QTest::keyClick(g, Qt::Key_Enter);
     EXPECT_EQ(Colours(g, 1), kGreen);
+    PressCell(5, 4);  // the keyboard goes on from the cell last pressed
+    QTest::keyClick(g, Qt::Key_Right);
+    EXPECT_EQ(g->KeyboardCell(), QPoint(6, 4));
     form->StorePage();
     EXPECT_TRUE(C().Cell(0, 1, 0, 2));
+    EXPECT_TRUE(C().Cell(0, 3, 0, 4));
     EXPECT_FALSE(C().Cell(0, 0, 0, 0));
 }
 
