@@ -105,26 +105,6 @@ TEST(ThreadedEngine, NestedLoopInsideABoxHandlesNoFurtherReport) {
     EXPECT_TRUE(rig.ui.errors.empty());
 }
 
-TEST(OwnerLoop, RunsPostedTasksInOrderOnItsOwnThread) {
-    OwnerLoop loop;
-    std::vector<int> order;
-    std::vector<std::thread::id> ids;
-    std::thread poster([&] {
-        for (int i = 0; i < 50; ++i) {
-            loop.PostTask([&, i] {
-                order.push_back(i);
-                ids.push_back(std::this_thread::get_id());
-            });
-        }
-    });
-    poster.join();
-    ASSERT_TRUE(loop.RunUntil([&] { return order.size() == 50; }, 10s));
-    for (int i = 0; i < 50; ++i) {
-        EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
-        EXPECT_EQ(ids[static_cast<std::size_t>(i)], std::this_thread::get_id());
-    }
-}
-
 TEST(OwnerLoop, DeliversPostsAndTicksAndQuitsFromAnotherThread) {
     OwnerLoop loop;
     int deliveries = 0, ticks = 0;
