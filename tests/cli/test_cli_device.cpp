@@ -5,12 +5,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
-#include <regex>
 #include <sstream>
+#include <string_view>
 
 #include "cli_hex.h"
 #include "temp_dir.h"
@@ -19,6 +20,20 @@ namespace valdro {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// True when text has the shape of pattern: '#' stands for a decimal digit, '%' for
+// a lower-case hexadecimal digit, every other character for itself. (std::regex
+// draws false uninitialised-use warnings from GCC 12 under the sanitizers.)
+bool Fits(std::string_view text, std::string_view pattern) {
+    auto fits = [](char c, char p) {
+        const bool digit = c >= '0' && c <= '9';
+        return p == '#' ? digit : p == '%' ? digit || (c >= 'a' && c <= 'f') : c == p;
+    };
+    return text.size() == pattern.size() &&
+           std::equal(text.begin(), text.end(), pattern.begin(), fits);
+}
+
+constexpr std::string_view kTimeShape = "####-##-##T##:##:##.###Z";
 
 TEST(CliHex, ParsesPairsWithOptionalSeparators) {
     struct Row {
@@ -105,10 +120,11 @@ TEST_F(CliDevice, DownloadCompletesAndTracesEveryReport) {
     EXPECT_NE(r.err.find("Download Complete"), std::string::npos) << r.err;
     const auto lines = Lines(Slurp(P("t.trace")));
     ASSERT_EQ(lines.size(), 218u);  // 109 reports and 109 replies
-    const std::regex line("[<>] [0-9a-f]{130} \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z");
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        EXPECT_TRUE(std::regex_match(lines[i], line)) << lines[i];
-        EXPECT_EQ(lines[i][0], i % 2 == 0 ? '>' : '<');
+        const std::string direction = i % 2 == 0 ? "> " : "< ";
+        EXPECT_TRUE(
+            Fits(lines[i], direction + std::string(130, '%') + " " + std::string(kTimeShape)))
+            << lines[i];
     }
     EXPECT_EQ(lines.front().substr(0, 6), "> 0053");
     EXPECT_EQ(lines[216].substr(0, 6), "> 005a");
@@ -178,10 +194,15 @@ TEST_F(CliDevice, StatusCsvLogsTheFirstRecordWhole) {
     const auto rows = Lines(Slurp(P("log.csv")));
     ASSERT_EQ(rows.size(), 1u + 32u) << "header, then the Master's 16 outputs and 16 inputs";
     EXPECT_EQ(rows[0], "time,unit,kind,number,state");
-    const std::regex row(
-        "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z,0,(output|input),\\d+,[01]");
     for (std::size_t i = 1; i < rows.size(); ++i) {
-        EXPECT_TRUE(std::regex_match(rows[i], row)) << rows[i];
+        const std::string& row = rows[i];
+        const std::string kind = i <= 16 ? "output," : "input,";
+        const std::string number = std::to_string((i - 1) % 16 + 1);
+        EXPECT_TRUE(Fits(row.substr(0, kTimeShape.size()), kTimeShape)) << row;
+        EXPECT_EQ(row.substr(kTimeShape.size(), row.size() - kTimeShape.size() - 1),
+                  ",0," + kind + number + ",")
+            << row;
+        EXPECT_TRUE(row.back() == '0' || row.back() == '1') << row;
     }
     EXPECT_NE(rows[1].find(",0,output,1,1"), std::string::npos) << rows[1];
     EXPECT_NE(rows[3].find(",0,output,3,1"), std::string::npos) << rows[3];

@@ -4,14 +4,29 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <regex>
+#include <string_view>
 
 #include "report_trace.h"
 
 namespace valdro {
 namespace {
+
+// True when text has the shape of pattern: '#' stands for a decimal digit, '%' for
+// a lower-case hexadecimal digit, every other character for itself. (std::regex
+// draws false uninitialised-use warnings from GCC 12 under the sanitizers.)
+bool Fits(std::string_view text, std::string_view pattern) {
+    auto fits = [](char c, char p) {
+        const bool digit = c >= '0' && c <= '9';
+        return p == '#' ? digit : p == '%' ? digit || (c >= 'a' && c <= 'f') : c == p;
+    };
+    return text.size() == pattern.size() &&
+           std::equal(text.begin(), text.end(), pattern.begin(), fits);
+}
+
+constexpr std::string_view kTimeShape = "####-##-##T##:##:##.###Z";
 
 TEST(ReportTrace, FormatsDirectionHexAndUtcTime) {
     HidReport r{};
@@ -23,9 +38,7 @@ TEST(ReportTrace, FormatsDirectionHexAndUtcTime) {
     EXPECT_EQ(n, ReportTrace::kLineSize);
     EXPECT_EQ(text.substr(0, 6), "> 0053");
     EXPECT_EQ(text.substr(2 + 128, 2), "ab");
-    EXPECT_TRUE(std::regex_match(
-        text, std::regex("> [0-9a-f]{130} \\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z")))
-        << text;
+    EXPECT_TRUE(Fits(text, "> " + std::string(130, '%') + " " + std::string(kTimeShape))) << text;
     ReportTrace::FormatLine(TraceDirection::FromUnit, r, line);
     EXPECT_EQ(line[0], '<');
 }
