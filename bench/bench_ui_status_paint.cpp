@@ -3,6 +3,8 @@
 // where no cell is rewritten).
 #include <benchmark/benchmark.h>
 
+#include "qt_bench_main.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -60,16 +62,5 @@ BENCHMARK(BM_PaintUnchangedRecord)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir runtime(QDir::tempPath() + QStringLiteral("/valdro-bench-runtime-XXXXXX"));
-    if (runtime.isValid()) {
-        QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                  QFileDevice::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

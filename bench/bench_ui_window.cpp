@@ -2,6 +2,8 @@
 // of a running window (offscreen platform).
 #include <benchmark/benchmark.h>
 
+#include "qt_bench_main.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -101,16 +103,5 @@ BENCHMARK(BM_ResidentMemoryOfRunningWindow)->Iterations(10);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir runtime(QDir::tempPath() + QStringLiteral("/valdro-bench-runtime-XXXXXX"));
-    if (runtime.isValid()) {
-        QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                  QFileDevice::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

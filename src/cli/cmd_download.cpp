@@ -7,6 +7,7 @@
 #include "cli_args.h"
 #include "cli_command.h"
 #include "cli_device.h"
+#include "cli_engine_loop.h"
 #include "cli_files.h"
 #include "cli_link_ui.h"
 #include "config_set.h"
@@ -67,17 +68,7 @@ int RunDownload(const std::vector<std::string>& args) {
     CliLinkUi ui(unit);
     OwnerLoop loop;
     ProtocolEngine engine(session.Platform(), ui, config, loop);
-    engine.SetTrace(session.Trace());
-    if (!options.devicePath.empty()) {
-        engine.SetDevicePath(options.devicePath);
-    }
-    loop.SetDelivery([&] { engine.DeliverPendingReport(); });
-    loop.SetTick([&] {
-        engine.Timer1Timer();
-        if (Interrupted()) {
-            loop.Quit();
-        }
-    });
+    DriveEngineOnLoop(engine, loop, session, options);
 
     engine.StartDownload();
     // Every exchange is bounded by the one-second reply watchdog, so the download

@@ -8,6 +8,7 @@
 #include "cli_args.h"
 #include "cli_command.h"
 #include "cli_device.h"
+#include "cli_engine_loop.h"
 #include "cli_link_ui.h"
 #include "config_set.h"
 #include "owner_loop.h"
@@ -123,17 +124,7 @@ int RunStatus(const std::vector<std::string>& args) {
     OwnerLoop loop;
     ProtocolEngine engine(session.Platform(), ui, config, loop);
     ui.Attach(engine, csv ? &log : nullptr);
-    engine.SetTrace(session.Trace());
-    if (!options.devicePath.empty()) {
-        engine.SetDevicePath(options.devicePath);
-    }
-    loop.SetDelivery([&] { engine.DeliverPendingReport(); });
-    loop.SetTick([&] {
-        engine.Timer1Timer();
-        if (Interrupted()) {
-            loop.Quit();
-        }
-    });
+    DriveEngineOnLoop(engine, loop, session, options);
 
     engine.StatusConnectButtonClick();
     if (!engine.Monitoring()) {

@@ -1,0 +1,14 @@
+#pragma once
+// Runs a protocol engine on the CLI's owner loop: the session's trace and device
+// choice, report delivery, and the 50 ms tick; Ctrl-C quits the loop.
+
+#include "cli_device.h"
+#include "owner_loop.h"
+#include "protocol_engine.h"
+
+namespace valdro::cli {
+
+void DriveEngineOnLoop(ProtocolEngine& engine, OwnerLoop& loop, DeviceSession& session,
+                       const DeviceOptions& options);
+
+}  // namespace valdro::cli
