@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "../support/text_shape.h"
 #include "cli_hex.h"
 #include "temp_dir.h"
 
@@ -21,19 +22,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// True when text has the shape of pattern: '#' stands for a decimal digit, '%' for
-// a lower-case hexadecimal digit, every other character for itself. (std::regex
-// draws false uninitialised-use warnings from GCC 12 under the sanitizers.)
-bool Fits(std::string_view text, std::string_view pattern) {
-    auto fits = [](char c, char p) {
-        const bool digit = c >= '0' && c <= '9';
-        return p == '#' ? digit : p == '%' ? digit || (c >= 'a' && c <= 'f') : c == p;
-    };
-    return text.size() == pattern.size() &&
-           std::equal(text.begin(), text.end(), pattern.begin(), fits);
-}
-
-constexpr std::string_view kTimeShape = "####-##-##T##:##:##.###Z";
+using test::Fits;
+using test::kTimeShape;
 
 TEST(CliHex, ParsesPairsWithOptionalSeparators) {
     struct Row {

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <random>
 
+#include "../support/param_name.h"
 #include "config_json.h"
 #include "random_set.h"
 
@@ -142,14 +143,7 @@ TEST_P(ConfigJsonRefusal, NamesTheFieldAndWritesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ConfigJsonRefusal, ::testing::ValuesIn(kRefusals),
-                         [](const auto& info) {
-                             std::string n = info.param.what;
-                             for (char& ch : n) {
-                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             }
-                             return n;
-                         });
+                         test::NameFromWhat());
 
 TEST(ConfigJson, NotJsonIsAnErrorNotAnException) {
     ConfigSet set;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "../support/param_name.h"
 #include "data_file.h"
 #include "random_set.h"
 #include "temp_dir.h"
@@ -113,14 +114,7 @@ TEST_P(DataFileHeader, OutcomeAndConfigurationUntouchedUnlessOk) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DataFileHeader, ::testing::ValuesIn(kHeaderCases),
-                         [](const auto& info) {
-                             std::string n = info.param.what;
-                             for (char& ch : n) {
-                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             }
-                             return n;
-                         });
+                         test::NameFromWhat());
 
 TEST(DataFile, WhatCannotBeReadIsAnOpenError) {
     TempDir dir;
