@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <random>
 
-#include "config_json.h"
-#include "data_file.h"
+#include "config/config_json.h"
+#include "config/data_file.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 
 #include <chrono>
 
-#include "config_set.h"
-#include "download_layouts.h"
-#include "link_ui.h"
-#include "owner_loop.h"
-#include "protocol_engine.h"
-#include "simulated_platform.h"
-#include "simulated_unit.h"
+#include "config/config_set.h"
+#include "device/download_layouts.h"
+#include "device/link_ui.h"
+#include "device/owner_loop.h"
+#include "device/protocol_engine.h"
+#include "device/simulated_platform.h"
+#include "device/simulated_unit.h"
 
 namespace valdro {
 namespace {

@@ -12,8 +12,8 @@
 #include <array>
 #include <cstdint>
 
-#include "status_page.h"
-#include "status_record.h"
+#include "device/status_record.h"
+#include "ui/status_page.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <memory>
 #include <string>
 
-#include "dialog_provider.h"
-#include "main_form.h"
-#include "simulated_platform.h"
-#include "simulated_unit.h"
+#include "device/simulated_platform.h"
+#include "device/simulated_unit.h"
+#include "ui/dialog_provider.h"
+#include "ui/main_form.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "config_json.h"
+#include "config/config_json.h"
 
 namespace {
 volatile std::size_t gSink;

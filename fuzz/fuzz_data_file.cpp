@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "data_file.h"
+#include "config/data_file.h"
 
 namespace {
 volatile int gSink;

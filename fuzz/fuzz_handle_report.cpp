@@ -14,9 +14,9 @@
 #include <mutex>
 #include <thread>
 
-#include "config_set.h"
-#include "link_ui.h"
-#include "protocol_engine.h"
+#include "config/config_set.h"
+#include "device/link_ui.h"
+#include "device/protocol_engine.h"
 
 namespace valdro {
 namespace {

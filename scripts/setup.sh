@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libhidapi-dev libudev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libchm-dev fp-utils-3.2.2
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   xvfb xauth xdotool imagemagick fonts-dejavu-core
 )
 

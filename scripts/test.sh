@@ -10,6 +10,9 @@ cd "$root"
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
+echo "== format"
+scripts/check-format.sh
+
 echo "== build and test"
 scripts/build.sh build
 ctest --test-dir build --output-on-failure --timeout 300 -j "$jobs"

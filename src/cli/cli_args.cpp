@@ -1,11 +1,11 @@
-#include "cli_args.h"
+#include "cli/cli_args.h"
 
 #include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <utility>
 
-#include "cli_command.h"
+#include "cli/cli_command.h"
 
 namespace valdro::cli {
 

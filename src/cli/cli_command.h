@@ -13,8 +13,8 @@ inline constexpr int kExitUsage = 2;
 
 struct Command {
     const char* name;
-    const char* summary;  // one line for the overview
-    const char* usage;    // full --help text
+    const char* summary;                               // one line for the overview
+    const char* usage;                                 // full --help text
     int (*run)(const std::vector<std::string>& args);  // args after the command name
 };
 
@@ -26,6 +26,6 @@ const std::vector<Command>& Commands();
 
 #define VALDRO_CLI_CONCAT2(a, b) a##b
 #define VALDRO_CLI_CONCAT(a, b) VALDRO_CLI_CONCAT2(a, b)
-#define VALDRO_CLI_COMMAND(...)                                                      \
-    static const bool VALDRO_CLI_CONCAT(valdroCliRegistered_, __LINE__) =            \
+#define VALDRO_CLI_COMMAND(...)                                           \
+    static const bool VALDRO_CLI_CONCAT(valdroCliRegistered_, __LINE__) = \
         ::valdro::cli::RegisterCommand(::valdro::cli::Command{__VA_ARGS__})

@@ -1,10 +1,10 @@
-#include "cli_device.h"
+#include "cli/cli_device.h"
 
 #include <iostream>
 
-#include "hid_report.h"
-#include "hidapi_platform.h"
-#include "simulated_platform.h"
+#include "device/hid_report.h"
+#include "device/hidapi_platform.h"
+#include "device/simulated_platform.h"
 
 namespace valdro::cli {
 

@@ -21,11 +21,11 @@
 #include <string_view>
 #include <vector>
 
-#include "cli_args.h"
-#include "cli_hex.h"
-#include "hid_platform.h"
-#include "report_trace.h"
-#include "simulated_unit.h"
+#include "cli/cli_args.h"
+#include "cli/cli_hex.h"
+#include "device/hid_platform.h"
+#include "device/report_trace.h"
+#include "device/simulated_unit.h"
 
 namespace valdro::cli {
 

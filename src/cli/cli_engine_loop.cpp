@@ -1,6 +1,6 @@
-#include "cli_engine_loop.h"
+#include "cli/cli_engine_loop.h"
 
-#include "cli_link_ui.h"
+#include "cli/cli_link_ui.h"
 
 namespace valdro::cli {
 

@@ -1,4 +1,4 @@
-#include "cli_files.h"
+#include "cli/cli_files.h"
 
 #include <cstdint>
 #include <cstring>
@@ -8,8 +8,8 @@
 #include <span>
 #include <vector>
 
-#include "data_file.h"
-#include "file_io.h"
+#include "config/data_file.h"
+#include "config/file_io.h"
 
 namespace valdro::cli {
 namespace {

@@ -1,4 +1,4 @@
-#include "cli_link_ui.h"
+#include "cli/cli_link_ui.h"
 
 #include <unistd.h>
 

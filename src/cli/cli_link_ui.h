@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "link_ui.h"
+#include "device/link_ui.h"
 
 namespace valdro::cli {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli_command.h"
+#include "cli/cli_command.h"
 
 namespace valdro::cli {
 

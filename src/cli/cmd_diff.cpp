@@ -2,10 +2,10 @@
 
 #include <iostream>
 
-#include "cli_args.h"
-#include "cli_command.h"
-#include "cli_files.h"
-#include "config_diff.h"
+#include "cli/cli_args.h"
+#include "cli/cli_command.h"
+#include "cli/cli_files.h"
+#include "config/config_diff.h"
 
 namespace valdro::cli {
 namespace {

@@ -4,15 +4,15 @@
 #include <chrono>
 #include <iostream>
 
-#include "cli_args.h"
-#include "cli_command.h"
-#include "cli_device.h"
-#include "cli_engine_loop.h"
-#include "cli_files.h"
-#include "cli_link_ui.h"
-#include "config_set.h"
-#include "owner_loop.h"
-#include "protocol_engine.h"
+#include "cli/cli_args.h"
+#include "cli/cli_command.h"
+#include "cli/cli_device.h"
+#include "cli/cli_engine_loop.h"
+#include "cli/cli_files.h"
+#include "cli/cli_link_ui.h"
+#include "config/config_set.h"
+#include "device/owner_loop.h"
+#include "device/protocol_engine.h"
 
 namespace valdro::cli {
 namespace {

@@ -1,9 +1,9 @@
 // `export`: writes a data file as editable JSON.
 
-#include "cli_args.h"
-#include "cli_command.h"
-#include "cli_files.h"
-#include "config_json.h"
+#include "cli/cli_args.h"
+#include "cli/cli_command.h"
+#include "cli/cli_files.h"
+#include "config/config_json.h"
 
 namespace valdro::cli {
 namespace {

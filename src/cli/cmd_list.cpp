@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <iostream>
 
-#include "cli_args.h"
-#include "cli_command.h"
-#include "cli_device.h"
-#include "hardware_id.h"
+#include "cli/cli_args.h"
+#include "cli/cli_command.h"
+#include "cli/cli_device.h"
+#include "device/hardware_id.h"
 
 namespace valdro::cli {
 namespace {

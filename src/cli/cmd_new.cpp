@@ -2,10 +2,10 @@
 
 #include <iostream>
 
-#include "cli_args.h"
-#include "cli_command.h"
-#include "config_set.h"
-#include "data_file.h"
+#include "cli/cli_args.h"
+#include "cli/cli_command.h"
+#include "config/config_set.h"
+#include "config/data_file.h"
 
 namespace valdro::cli {
 namespace {

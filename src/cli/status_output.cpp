@@ -1,4 +1,4 @@
-#include "status_output.h"
+#include "cli/status_output.h"
 
 #include <chrono>
 #include <ctime>

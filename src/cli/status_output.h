@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "status_record.h"
+#include "device/status_record.h"
 
 namespace valdro::cli {
 

@@ -1,11 +1,11 @@
-#include "config_diff.h"
+#include "config/config_diff.h"
 
 #include <algorithm>
 #include <span>
 
-#include "config_summary.h"
-#include "text_codec.h"
-#include "unit_names.h"
+#include "config/config_summary.h"
+#include "config/text_codec.h"
+#include "config/unit_names.h"
 
 namespace valdro {
 namespace {

@@ -1,4 +1,4 @@
-#include "config_json.h"
+#include "config/config_json.h"
 
 #include <algorithm>
 #include <array>
@@ -9,8 +9,8 @@
 #include <optional>
 #include <span>
 
-#include "text_codec.h"
-#include "unit_names.h"
+#include "config/text_codec.h"
+#include "config/unit_names.h"
 
 namespace valdro {
 namespace {

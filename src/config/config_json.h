@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "config_set.h"
+#include "config/config_set.h"
 
 namespace valdro {
 

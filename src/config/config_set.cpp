@@ -1,16 +1,16 @@
-#include "config_set.h"
+#include "config/config_set.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "text_codec.h"
+#include "config/text_codec.h"
 
 namespace valdro {
 
 template <typename Byte>
 std::string BasicUnitRecord<Byte>::DeviceName() const {
-    return DecodeField(std::span<const std::uint8_t>(b_.data() + field::DeviceName,
-                                                     field::DeviceNameSize));
+    return DecodeField(
+        std::span<const std::uint8_t>(b_.data() + field::DeviceName, field::DeviceNameSize));
 }
 
 template <typename Byte>
@@ -20,7 +20,8 @@ std::string BasicUnitRecord<Byte>::URL() const {
 
 template <>
 void BasicUnitRecord<std::uint8_t>::SetDeviceName(std::string_view utf8) {
-    EncodeField(std::span<std::uint8_t>(b_.data() + field::DeviceName, field::DeviceNameSize), utf8);
+    EncodeField(std::span<std::uint8_t>(b_.data() + field::DeviceName, field::DeviceNameSize),
+                utf8);
 }
 
 template <>
@@ -34,8 +35,12 @@ template std::string BasicUnitRecord<const std::uint8_t>::DeviceName() const;
 template std::string BasicUnitRecord<const std::uint8_t>::URL() const;
 
 namespace {
-std::size_t ClampUnit(int u) { return static_cast<std::size_t>(std::clamp(u, 0, kUnitCount - 1)); }
-std::size_t ClampIo(int k) { return static_cast<std::size_t>(std::clamp(k, 0, kIoCount - 1)); }
+std::size_t ClampUnit(int u) {
+    return static_cast<std::size_t>(std::clamp(u, 0, kUnitCount - 1));
+}
+std::size_t ClampIo(int k) {
+    return static_cast<std::size_t>(std::clamp(k, 0, kIoCount - 1));
+}
 }  // namespace
 
 UnitRecord ConfigSet::Unit(int u) {
@@ -73,7 +78,11 @@ bool ConfigStore::HasChanged() const {
     return current_.Units != saved_.Units || current_.InputMap != saved_.InputMap;
 }
 
-bool IsValidUnitIndex(std::int32_t u) { return u >= 0 && u < kUnitCount; }
-bool IsValidIoIndex(std::int32_t k) { return k >= 0 && k < kIoCount; }
+bool IsValidUnitIndex(std::int32_t u) {
+    return u >= 0 && u < kUnitCount;
+}
+bool IsValidIoIndex(std::int32_t k) {
+    return k >= 0 && k < kIoCount;
+}
 
 }  // namespace valdro

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "unit_layout.h"
+#include "config/unit_layout.h"
 
 namespace valdro {
 
@@ -19,12 +19,12 @@ using Octets = std::array<std::uint8_t, 4>;
 // touch only the named field.
 template <typename Byte>
 class BasicUnitRecord {
-public:
+  public:
     explicit BasicUnitRecord(std::span<Byte, kUnitRecordSize> bytes) : b_(bytes) {}
     // A writable record can be read through a read-only one.
     template <typename Other>
-        requires std::is_same_v<Byte, const Other>
-    BasicUnitRecord(const BasicUnitRecord<Other>& other) : b_(other.Bytes()) {}
+    requires std::is_same_v<Byte, const Other> BasicUnitRecord(const BasicUnitRecord<Other>& other)
+        : b_(other.Bytes()) {}
 
     std::span<Byte, kUnitRecordSize> Bytes() const { return b_; }
 
@@ -64,9 +64,7 @@ public:
     void SetDeviceParamB(std::uint8_t v) { b_[field::DeviceParamB] = v; }
     void SetInvertInput(int k, bool v) { b_[field::InvertInputs + Idx(k)] = v ? 1 : 0; }
     void SetInvertOutput(int k, bool v) { b_[field::InvertOutputs + Idx(k)] = v ? 1 : 0; }
-    void SetOutputStartStatus(int k, bool v) {
-        b_[field::OutputStartStatus + Idx(k)] = v ? 1 : 0;
-    }
+    void SetOutputStartStatus(int k, bool v) { b_[field::OutputStartStatus + Idx(k)] = v ? 1 : 0; }
     void SetSlaveEnabled(bool v) { b_[field::SlaveEnabled] = v ? 1 : 0; }
     void SetAddressMode(std::uint8_t v) { b_[field::AddressMode] = v; }
     void SetURL(std::string_view utf8);
@@ -74,11 +72,12 @@ public:
     void SetResetDevice(int k, std::int32_t v) { SetI32(field::ResetDevice + 4 * Idx(k), v); }
     void SetResetInput(int k, std::int32_t v) { SetI32(field::ResetInput + 4 * Idx(k), v); }
 
-private:
+  private:
     static std::size_t Idx(int k) { return static_cast<std::size_t>(k & 15); }
     Octets OctetsAt(std::size_t o) const { return {b_[o], b_[o + 1], b_[o + 2], b_[o + 3]}; }
     void SetOctets(std::size_t o, const Octets& v) {
-        for (std::size_t i = 0; i < 4; ++i) b_[o + i] = v[i];
+        for (std::size_t i = 0; i < 4; ++i)
+            b_[o + i] = v[i];
     }
     std::int32_t I32At(std::size_t o) const {
         const std::uint32_t v = std::uint32_t(b_[o]) | std::uint32_t(b_[o + 1]) << 8 |
@@ -87,7 +86,8 @@ private:
     }
     void SetI32(std::size_t o, std::int32_t s) {
         const auto v = static_cast<std::uint32_t>(s);
-        for (std::size_t i = 0; i < 4; ++i) b_[o + i] = static_cast<std::uint8_t>(v >> (8 * i));
+        for (std::size_t i = 0; i < 4; ++i)
+            b_[o + i] = static_cast<std::uint8_t>(v >> (8 * i));
     }
 
     std::span<Byte, kUnitRecordSize> b_;
@@ -114,7 +114,9 @@ struct ConfigSet {
     ConstUnitRecord Unit(int u) const;
 
     bool Cell(int u, int s, int o, int i) const { return InputMap[CellOffset(u, s, o, i)] != 0; }
-    void SetCell(int u, int s, int o, int i, bool v) { InputMap[CellOffset(u, s, o, i)] = v ? 1 : 0; }
+    void SetCell(int u, int s, int o, int i, bool v) {
+        InputMap[CellOffset(u, s, o, i)] = v ? 1 : 0;
+    }
 
     void SetDefaults();
 
@@ -125,7 +127,7 @@ struct ConfigSet {
 
 // The live set beside the copy taken whenever it is known to be saved.
 class ConfigStore {
-public:
+  public:
     ConfigSet& Current() { return current_; }
     const ConfigSet& Current() const { return current_; }
     const ConfigSet& SavedConfigSet() const { return saved_; }
@@ -134,7 +136,7 @@ public:
     void MarkSaved() { saved_ = current_; }
     bool HasChanged() const;
 
-private:
+  private:
     ConfigSet current_;
     ConfigSet saved_;
 };

@@ -1,8 +1,8 @@
-#include "config_summary.h"
+#include "config/config_summary.h"
 
 #include <sstream>
 
-#include "unit_names.h"
+#include "config/unit_names.h"
 
 namespace valdro {
 namespace {

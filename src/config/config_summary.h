@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "config_set.h"
+#include "config/config_set.h"
 
 namespace valdro {
 

@@ -1,9 +1,9 @@
-#include "data_file.h"
+#include "config/data_file.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "file_io.h"
+#include "config/file_io.h"
 
 namespace valdro {
 

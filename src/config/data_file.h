@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "config_set.h"
+#include "config/config_set.h"
 
 namespace valdro {
 

@@ -1,4 +1,4 @@
-#include "file_io.h"
+#include "config/file_io.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "text_codec.h"
+#include "config/text_codec.h"
 
 #include <algorithm>
 #include <array>
@@ -22,10 +22,13 @@ char32_t ByteToCodePoint(std::uint8_t b) {
 }
 
 int CodePointToByte(char32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+        return static_cast<int>(cp);
     for (std::size_t i = 0; i < kHigh.size(); ++i) {
-        if (kHigh[i] == cp) return static_cast<int>(0x80 + i);
-        if (kHigh[i] == 0 && cp == 0x80 + i) return static_cast<int>(cp);
+        if (kHigh[i] == cp)
+            return static_cast<int>(0x80 + i);
+        if (kHigh[i] == 0 && cp == 0x80 + i)
+            return static_cast<int>(cp);
     }
     return -1;
 }
@@ -47,7 +50,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
 // and advances i past what was consumed.
 long NextCodePoint(std::string_view s, std::size_t& i) {
     const auto c = static_cast<unsigned char>(s[i++]);
-    if (c < 0x80) return c;
+    if (c < 0x80)
+        return c;
     int extra = 0;
     long cp = 0;
     if ((c & 0xE0) == 0xC0) {
@@ -63,13 +67,15 @@ long NextCodePoint(std::string_view s, std::size_t& i) {
         return -1;
     }
     for (int k = 0; k < extra; ++k) {
-        if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return -1;
+        if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80)
+            return -1;
         cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
     }
     // Overlong forms (an overlong NUL would end the field early), surrogates and
     // values past U+10FFFF are not valid UTF-8.
     static constexpr long kMinForLength[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kMinForLength[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return -1;
+    if (cp < kMinForLength[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+        return -1;
     return cp;
 }
 
@@ -78,7 +84,8 @@ long NextCodePoint(std::string_view s, std::size_t& i) {
 std::string DecodeCp1252(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (char ch : bytes) AppendUtf8(out, ByteToCodePoint(static_cast<std::uint8_t>(ch)));
+    for (char ch : bytes)
+        AppendUtf8(out, ByteToCodePoint(static_cast<std::uint8_t>(ch)));
     return out;
 }
 
@@ -104,7 +111,8 @@ void EncodeField(std::span<std::uint8_t> field, std::string_view utf8) {
     const std::string bytes = EncodeCp1252(utf8);
     const std::size_t n = std::min(bytes.size(), field.size());
     std::copy_n(reinterpret_cast<const std::uint8_t*>(bytes.data()), n, field.begin());
-    if (n < field.size()) field[n] = 0;
+    if (n < field.size())
+        field[n] = 0;
 }
 
 }  // namespace valdro

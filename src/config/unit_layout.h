@@ -6,12 +6,13 @@
 
 namespace valdro {
 
-inline constexpr int kUnitCount = 9;   // Master, Slave 1..8
-inline constexpr int kIoCount = 16;    // inputs and outputs per unit
+inline constexpr int kUnitCount = 9;  // Master, Slave 1..8
+inline constexpr int kIoCount = 16;   // inputs and outputs per unit
 
 inline constexpr std::size_t kUnitRecordSize = 304;
-inline constexpr std::size_t kUnitsSize = kUnitRecordSize * kUnitCount;              // 2736
-inline constexpr std::size_t kInputMapSize = kUnitCount * kUnitCount * kIoCount * kIoCount;  // 20736
+inline constexpr std::size_t kUnitsSize = kUnitRecordSize * kUnitCount;  // 2736
+inline constexpr std::size_t kInputMapSize =
+    kUnitCount * kUnitCount * kIoCount * kIoCount;  // 20736
 
 namespace field {
 inline constexpr std::size_t IPAddr = 0;

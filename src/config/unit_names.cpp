@@ -1,6 +1,6 @@
-#include "unit_names.h"
+#include "config/unit_names.h"
 
-#include "unit_layout.h"
+#include "config/unit_layout.h"
 
 namespace valdro {
 

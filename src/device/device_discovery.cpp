@@ -1,8 +1,8 @@
 // Finding the unit among the HID interfaces present and opening the channel.
 
-#include "hardware_id.h"
-#include "protocol_engine.h"
-#include "receive_thread.h"
+#include "device/hardware_id.h"
+#include "device/protocol_engine.h"
+#include "device/receive_thread.h"
 
 namespace valdro {
 namespace {

@@ -1,4 +1,4 @@
-#include "download_decoder.h"
+#include "device/download_decoder.h"
 
 #include <algorithm>
 

@@ -7,8 +7,8 @@
 #include <bitset>
 #include <cstddef>
 
-#include "config_set.h"
-#include "hid_report.h"
+#include "config/config_set.h"
+#include "device/hid_report.h"
 
 namespace valdro {
 

@@ -1,4 +1,4 @@
-#include "download_layouts.h"
+#include "device/download_layouts.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "config_set.h"
-#include "hid_report.h"
+#include "config/config_set.h"
+#include "device/hid_report.h"
 
 namespace valdro::layout {
 

@@ -1,7 +1,7 @@
 // The configuration download: link states 1 to 18, one report per acknowledgement.
 
-#include "download_layouts.h"
-#include "protocol_engine.h"
+#include "device/download_layouts.h"
+#include "device/protocol_engine.h"
 
 namespace valdro {
 namespace {

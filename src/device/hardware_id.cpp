@@ -1,8 +1,8 @@
-#include "hardware_id.h"
+#include "device/hardware_id.h"
 
 #include <algorithm>
 
-#include "hid_report.h"
+#include "device/hid_report.h"
 
 namespace valdro {
 

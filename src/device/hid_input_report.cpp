@@ -1,4 +1,4 @@
-#include "hid_input_report.h"
+#include "device/hid_input_report.h"
 
 #include <cerrno>
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "hid_platform.h"
+#include "device/hid_platform.h"
 
 namespace valdro {
 

@@ -25,7 +25,7 @@ enum class OpenError { None, NotFound, PermissionDenied, Other };
 // One open interface. Write() and Read() may be called from different threads
 // (one writer, one reader); everything else is serialised by the owner.
 class HidHandle {
-public:
+  public:
     virtual ~HidHandle() = default;
     // Writes one report, report-id byte first. Returns bytes written or -1.
     virtual int Write(const std::uint8_t* data, std::size_t length) = 0;
@@ -37,7 +37,7 @@ public:
 };
 
 class HidPlatform {
-public:
+  public:
     virtual ~HidPlatform() = default;
     // The present HID interfaces, in the platform's enumeration order.
     virtual std::vector<HidInterfaceInfo> Enumerate() = 0;

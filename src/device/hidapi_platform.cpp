@@ -1,12 +1,12 @@
-#include "hidapi_platform.h"
+#include "device/hidapi_platform.h"
 
 #include <hidapi.h>
 
 #include <algorithm>
 #include <mutex>
 
-#include "hardware_id.h"
-#include "hid_input_report.h"
+#include "device/hardware_id.h"
+#include "device/hid_input_report.h"
 
 namespace valdro {
 

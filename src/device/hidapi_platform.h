@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "hid_platform.h"
+#include "device/hid_platform.h"
 
 namespace valdro {
 

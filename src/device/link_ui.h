@@ -5,13 +5,13 @@
 #include <array>
 #include <string>
 
-#include "hid_report.h"
-#include "status_record.h"
+#include "device/hid_report.h"
+#include "device/status_record.h"
 
 namespace valdro {
 
 class LinkUi {
-public:
+  public:
     virtual ~LinkUi() = default;
 
     // Modal error box with one OK button; returns once the user has closed it.
@@ -39,7 +39,7 @@ public:
 // Post() is called on the receive thread and must arrange, without blocking, for
 // ProtocolEngine::DeliverPendingReport() to run on the owner thread.
 class OwnerThreadPoster {
-public:
+  public:
     virtual ~OwnerThreadPoster() = default;
     virtual void Post() = 0;
 };

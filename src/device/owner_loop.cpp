@@ -1,4 +1,4 @@
-#include "owner_loop.h"
+#include "device/owner_loop.h"
 
 namespace valdro {
 

@@ -10,7 +10,7 @@
 #include <functional>
 #include <mutex>
 
-#include "link_ui.h"
+#include "device/link_ui.h"
 
 namespace valdro {
 

@@ -1,10 +1,10 @@
-#include "protocol_engine.h"
+#include "device/protocol_engine.h"
 
 #include <algorithm>
 
-#include "download_layouts.h"
-#include "receive_thread.h"
-#include "report_trace.h"
+#include "device/download_layouts.h"
+#include "device/receive_thread.h"
+#include "device/report_trace.h"
 
 namespace valdro {
 

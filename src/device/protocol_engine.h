@@ -12,10 +12,10 @@
 #include <string>
 #include <string_view>
 
-#include "config_set.h"
-#include "hid_platform.h"
-#include "hid_report.h"
-#include "link_ui.h"
+#include "config/config_set.h"
+#include "device/hid_platform.h"
+#include "device/hid_report.h"
+#include "device/link_ui.h"
 
 namespace valdro {
 

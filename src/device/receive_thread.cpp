@@ -1,4 +1,4 @@
-#include "receive_thread.h"
+#include "device/receive_thread.h"
 
 #include <algorithm>
 #include <chrono>

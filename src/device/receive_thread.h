@@ -15,15 +15,15 @@
 #include <mutex>
 #include <thread>
 
-#include "hid_platform.h"
-#include "hid_report.h"
-#include "link_ui.h"
+#include "device/hid_platform.h"
+#include "device/hid_report.h"
+#include "device/link_ui.h"
 
 namespace valdro {
 
 // Rendezvous of one report between the receive thread and the owner thread.
 class ReportHandOff {
-public:
+  public:
     explicit ReportHandOff(OwnerThreadPoster& poster) : poster_(poster) {}
 
     // Receive thread: publish n bytes, post to the owner, wait until Complete() or
@@ -41,7 +41,7 @@ public:
     // Owner thread: allows hand-offs again (a new channel).
     void Reset();
 
-private:
+  private:
     OwnerThreadPoster& poster_;
     std::mutex m_;
     std::condition_variable cv_;
@@ -53,17 +53,17 @@ private:
 };
 
 class Port1Comms {
-public:
+  public:
     // Starts reading at once. readHandle and handOff must outlive this object.
     Port1Comms(HidHandle& readHandle, ReportHandOff& handOff, std::atomic<bool>& channelOpen);
     ~Port1Comms();  // Stop() and join
     Port1Comms(const Port1Comms&) = delete;
     Port1Comms& operator=(const Port1Comms&) = delete;
 
-    void Stop();                 // ask the loop to end and release a pending hand-off
+    void Stop();  // ask the loop to end and release a pending hand-off
     bool Running() const { return running_.load(); }
 
-private:
+  private:
     void Body();
 
     HidHandle& handle_;

@@ -1,7 +1,7 @@
 // The 50 ms tick: the reply watchdog first, then the status poll.
 
-#include "download_layouts.h"
-#include "protocol_engine.h"
+#include "device/download_layouts.h"
+#include "device/protocol_engine.h"
 
 namespace valdro {
 

@@ -1,4 +1,4 @@
-#include "report_trace.h"
+#include "device/report_trace.h"
 
 #include <chrono>
 #include <ctime>

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "hid_report.h"
+#include "device/hid_report.h"
 
 namespace valdro {
 

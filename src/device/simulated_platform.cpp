@@ -1,4 +1,4 @@
-#include "simulated_platform.h"
+#include "device/simulated_platform.h"
 
 namespace valdro {
 

@@ -4,8 +4,8 @@
 
 #include <atomic>
 
-#include "hid_platform.h"
-#include "simulated_unit.h"
+#include "device/hid_platform.h"
+#include "device/simulated_unit.h"
 
 namespace valdro {
 

@@ -1,4 +1,4 @@
-#include "simulated_unit.h"
+#include "device/simulated_unit.h"
 
 #include <algorithm>
 #include <bit>

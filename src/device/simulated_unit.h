@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "config_set.h"
-#include "download_decoder.h"
-#include "hid_platform.h"
-#include "hid_report.h"
+#include "config/config_set.h"
+#include "device/download_decoder.h"
+#include "device/hid_platform.h"
+#include "device/hid_report.h"
 
 namespace valdro {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "download_layouts.h"
-#include "protocol_engine.h"
+#include "device/download_layouts.h"
+#include "device/protocol_engine.h"
 
 namespace valdro {
 

@@ -1,4 +1,4 @@
-#include "bottom_panel.h"
+#include "ui/bottom_panel.h"
 
 #include <QPushButton>
 

@@ -1,4 +1,4 @@
-#include "colour_grid.h"
+#include "ui/colour_grid.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

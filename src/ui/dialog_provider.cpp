@@ -1,4 +1,4 @@
-#include "dialog_provider.h"
+#include "ui/dialog_provider.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

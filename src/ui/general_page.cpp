@@ -1,4 +1,4 @@
-#include "general_page.h"
+#include "ui/general_page.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -9,10 +9,10 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
-#include "dialog_provider.h"
-#include "html_check_box.h"
-#include "octet_text.h"
-#include "typed_length_limit.h"
+#include "ui/dialog_provider.h"
+#include "ui/html_check_box.h"
+#include "ui/octet_text.h"
+#include "ui/typed_length_limit.h"
 
 namespace valdro::ui {
 namespace {

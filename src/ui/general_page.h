@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <functional>
 
-#include "config_set.h"
+#include "config/config_set.h"
 
 class QCheckBox;
 class QGroupBox;

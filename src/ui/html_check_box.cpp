@@ -1,4 +1,4 @@
-#include "html_check_box.h"
+#include "ui/html_check_box.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -7,13 +7,13 @@
 #include <exception>
 #include <memory>
 
-#include "main_form.h"
-#include "protocol_engine.h"
-#include "report_trace.h"
-#include "simulated_platform.h"
-#include "simulated_unit.h"
+#include "device/protocol_engine.h"
+#include "device/report_trace.h"
+#include "device/simulated_platform.h"
+#include "device/simulated_unit.h"
+#include "ui/main_form.h"
 #ifdef VALDRO_HAVE_HIDAPI
-#include "hidapi_platform.h"
+#include "device/hidapi_platform.h"
 #endif
 
 namespace {

@@ -1,4 +1,4 @@
-#include "main_form.h"
+#include "ui/main_form.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -9,16 +9,14 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include "bottom_panel.h"
-#include "colour_grid.h"
-#include "general_page.h"
-#include "output_control_page.h"
-#include "protocol_engine.h"
-#include "status_page.h"
-#include "unit_selector.h"
-#if __has_include("help/help_launcher.h")
-#include "help/help_launcher.h"
-#endif
+#include "device/protocol_engine.h"
+#include "ui/bottom_panel.h"
+#include "ui/colour_grid.h"
+#include "ui/general_page.h"
+#include "ui/help/help_launcher.h"
+#include "ui/output_control_page.h"
+#include "ui/status_page.h"
+#include "ui/unit_selector.h"
 
 namespace valdro::ui {
 

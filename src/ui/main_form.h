@@ -9,10 +9,10 @@
 #include <memory>
 #include <optional>
 
-#include "config_set.h"
-#include "dialog_provider.h"
-#include "hid_platform.h"
-#include "link_ui.h"
+#include "config/config_set.h"
+#include "device/hid_platform.h"
+#include "device/link_ui.h"
+#include "ui/dialog_provider.h"
 
 class QCloseEvent;
 class QProgressBar;

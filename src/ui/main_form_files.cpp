@@ -3,8 +3,8 @@
 #include <QFileInfo>
 #include <filesystem>
 
-#include "data_file.h"
-#include "main_form.h"
+#include "config/data_file.h"
+#include "ui/main_form.h"
 
 namespace valdro::ui {
 namespace {

@@ -4,11 +4,9 @@
 #include <QFileInfo>
 #include <QPushButton>
 
-#include "bottom_panel.h"
-#include "main_form.h"
-#if __has_include("help/help_launcher.h")
-#include "help/help_launcher.h"
-#endif
+#include "ui/bottom_panel.h"
+#include "ui/help/help_launcher.h"
+#include "ui/main_form.h"
 
 namespace valdro::ui {
 
@@ -20,13 +18,11 @@ void TMainForm::HelpSetUp() {
         panel_->helpButton->hide();
         return;
     }
-#ifdef VALDRO_HAVE_HELP
     help_ = CreateHelpLauncher(this);
     if (help_ && help_->Setup(helpFilePath_)) {
         return;
     }
     help_.reset();
-#endif
     panel_->helpButton->hide();
 }
 

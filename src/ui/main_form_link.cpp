@@ -3,11 +3,11 @@
 #include <QMetaObject>
 #include <QProgressBar>
 
-#include "general_page.h"
-#include "main_form.h"
-#include "protocol_engine.h"
-#include "status_page.h"
-#include "text_codec.h"
+#include "config/text_codec.h"
+#include "device/protocol_engine.h"
+#include "ui/general_page.h"
+#include "ui/main_form.h"
+#include "ui/status_page.h"
 
 namespace valdro::ui {
 

@@ -1,4 +1,4 @@
-#include "octet_text.h"
+#include "ui/octet_text.h"
 
 namespace valdro::ui {
 

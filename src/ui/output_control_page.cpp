@@ -1,4 +1,4 @@
-#include "output_control_page.h"
+#include "ui/output_control_page.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -8,10 +8,10 @@
 #include <QSpinBox>
 #include <algorithm>
 
-#include "cell_colours.h"
-#include "colour_grid.h"
-#include "html_check_box.h"
-#include "release_tab_bar.h"
+#include "ui/cell_colours.h"
+#include "ui/colour_grid.h"
+#include "ui/html_check_box.h"
+#include "ui/release_tab_bar.h"
 
 namespace valdro::ui {
 namespace {

@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "config_set.h"
+#include "config/config_set.h"
 
 class QComboBox;
 class QFrame;

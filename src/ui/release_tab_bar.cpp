@@ -1,4 +1,4 @@
-#include "release_tab_bar.h"
+#include "ui/release_tab_bar.h"
 
 #include <QMouseEvent>
 #include <QWheelEvent>

@@ -1,10 +1,10 @@
-#include "status_page.h"
+#include "ui/status_page.h"
 
 #include <QLabel>
 #include <QPushButton>
 
-#include "cell_colours.h"
-#include "colour_grid.h"
+#include "ui/cell_colours.h"
+#include "ui/colour_grid.h"
 
 namespace valdro::ui {
 namespace {

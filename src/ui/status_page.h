@@ -7,7 +7,7 @@
 #include <array>
 #include <string>
 
-#include "status_record.h"
+#include "device/status_record.h"
 
 class QLabel;
 class QPushButton;

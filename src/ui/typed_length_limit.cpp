@@ -1,4 +1,4 @@
-#include "typed_length_limit.h"
+#include "ui/typed_length_limit.h"
 
 #include <QLineEdit>
 #include <algorithm>

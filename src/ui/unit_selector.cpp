@@ -1,4 +1,4 @@
-#include "unit_selector.h"
+#include "ui/unit_selector.h"
 
 #include <QKeyEvent>
 

@@ -4,7 +4,7 @@
 // is released over the strip; a change made with the keyboard switches as well,
 // so the pages never show another unit than the selected tab.
 
-#include "release_tab_bar.h"
+#include "ui/release_tab_bar.h"
 
 namespace valdro::ui {
 

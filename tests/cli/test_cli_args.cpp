@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cli_args.h"
+#include "cli/cli_args.h"
 
 namespace valdro::cli {
 namespace {

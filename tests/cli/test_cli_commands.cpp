@@ -6,10 +6,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "config_json.h"
-#include "data_file.h"
-#include "random_set.h"
-#include "temp_dir.h"
+#include "config/config_json.h"
+#include "config/data_file.h"
+#include "support/random_set.h"
+#include "support/temp_dir.h"
 
 namespace valdro {
 namespace {

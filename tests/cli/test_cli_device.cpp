@@ -13,9 +13,9 @@
 #include <sstream>
 #include <string_view>
 
-#include "../support/text_shape.h"
-#include "cli_hex.h"
-#include "temp_dir.h"
+#include "cli/cli_hex.h"
+#include "support/temp_dir.h"
+#include "support/text_shape.h"
 
 namespace valdro {
 namespace {

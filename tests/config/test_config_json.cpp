@@ -3,9 +3,9 @@
 #include <nlohmann/json.hpp>
 #include <random>
 
-#include "../support/param_name.h"
-#include "config_json.h"
-#include "random_set.h"
+#include "config/config_json.h"
+#include "support/param_name.h"
+#include "support/random_set.h"
 
 namespace valdro {
 namespace {

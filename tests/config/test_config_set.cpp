@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "config_set.h"
-#include "text_codec.h"
+#include "config/config_set.h"
+#include "config/text_codec.h"
 
 namespace valdro {
 namespace {

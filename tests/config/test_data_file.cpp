@@ -5,10 +5,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "../support/param_name.h"
-#include "data_file.h"
-#include "random_set.h"
-#include "temp_dir.h"
+#include "config/data_file.h"
+#include "support/param_name.h"
+#include "support/random_set.h"
+#include "support/temp_dir.h"
 
 namespace valdro {
 namespace {

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "config_set.h"
-#include "link_ui.h"
-#include "protocol_engine.h"
-#include "simulated_platform.h"
-#include "simulated_unit.h"
+#include "config/config_set.h"
+#include "device/link_ui.h"
+#include "device/protocol_engine.h"
+#include "device/simulated_platform.h"
+#include "device/simulated_unit.h"
 
 namespace valdro::test {
 

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "download_layouts.h"
+#include "device/download_layouts.h"
+#include "device/report_trace.h"
 #include "engine_rig.h"
-#include "report_trace.h"
 
 namespace valdro {
 namespace {

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "hardware_id.h"
-#include "hid_input_report.h"
-#include "hidapi_platform.h"
+#include "device/hardware_id.h"
+#include "device/hid_input_report.h"
+#include "device/hidapi_platform.h"
 
 namespace valdro {
 namespace {

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <string_view>
 
-#include "../support/text_shape.h"
-#include "report_trace.h"
+#include "device/report_trace.h"
+#include "support/text_shape.h"
 
 namespace valdro {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "download_decoder.h"
-#include "simulated_platform.h"
-#include "status_record.h"
+#include "device/download_decoder.h"
+#include "device/simulated_platform.h"
+#include "device/status_record.h"
 
 namespace valdro {
 namespace {

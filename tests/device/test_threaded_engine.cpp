@@ -5,8 +5,8 @@
 
 #include <thread>
 
+#include "device/owner_loop.h"
 #include "engine_rig.h"
-#include "owner_loop.h"
 
 namespace valdro {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "device/receive_thread.h"
 #include "engine_rig.h"
-#include "receive_thread.h"
 
 namespace valdro {
 namespace {

@@ -4,9 +4,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "data_file.h"
-#include "random_set.h"
-#include "unit_selector.h"
+#include "config/data_file.h"
+#include "support/random_set.h"
+#include "ui/unit_selector.h"
 #include "window_fixture.h"
 
 namespace valdro::ui::test {

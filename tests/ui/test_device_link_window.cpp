@@ -2,10 +2,10 @@
 // through the timer and the receive thread's hand-off.
 #include <QPushButton>
 
-#include "cell_colours.h"
-#include "colour_grid.h"
-#include "html_check_box.h"
-#include "unit_selector.h"
+#include "ui/cell_colours.h"
+#include "ui/colour_grid.h"
+#include "ui/html_check_box.h"
+#include "ui/unit_selector.h"
 #include "window_fixture.h"
 
 namespace valdro::ui::test {

@@ -5,9 +5,9 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
-#include "general_page.h"
-#include "html_check_box.h"
-#include "unit_selector.h"
+#include "ui/general_page.h"
+#include "ui/html_check_box.h"
+#include "ui/unit_selector.h"
 #include "window_fixture.h"
 
 namespace valdro::ui::test {

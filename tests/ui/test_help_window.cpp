@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QPushButton>
 
-#include "help_browser.h"
-#include "help_window.h"
+#include "ui/help/help_browser.h"
+#include "ui/help/help_window.h"
 #include "window_fixture.h"
 
 namespace valdro::ui::test {

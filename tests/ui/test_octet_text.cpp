@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "octet_text.h"
+#include "ui/octet_text.h"
 
 namespace valdro::ui {
 namespace {

@@ -2,10 +2,10 @@
 #include <QComboBox>
 #include <QSpinBox>
 
-#include "colour_grid.h"
-#include "html_check_box.h"
-#include "output_control_page.h"
-#include "release_tab_bar.h"
+#include "ui/colour_grid.h"
+#include "ui/html_check_box.h"
+#include "ui/output_control_page.h"
+#include "ui/release_tab_bar.h"
 #include "window_fixture.h"
 
 namespace valdro::ui::test {

@@ -8,11 +8,11 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include "cell_colours.h"
-#include "colour_grid.h"
-#include "html_check_box.h"
-#include "output_control_page.h"
-#include "unit_selector.h"
+#include "ui/cell_colours.h"
+#include "ui/colour_grid.h"
+#include "ui/html_check_box.h"
+#include "ui/output_control_page.h"
+#include "ui/unit_selector.h"
 #include "window_fixture.h"
 
 namespace valdro::ui::test {

@@ -1,7 +1,7 @@
 // Painting the Status page from status records, and its two states.
 #include <QPushButton>
 
-#include "colour_grid.h"
+#include "ui/colour_grid.h"
 #include "window_fixture.h"
 
 namespace valdro::ui::test {

@@ -3,11 +3,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "cell_colours.h"
-#include "colour_grid.h"
-#include "output_control_page.h"
-#include "release_tab_bar.h"
-#include "unit_selector.h"
+#include "ui/cell_colours.h"
+#include "ui/colour_grid.h"
+#include "ui/output_control_page.h"
+#include "ui/release_tab_bar.h"
+#include "ui/unit_selector.h"
 
 namespace valdro::ui::test {
 

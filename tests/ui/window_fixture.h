@@ -12,11 +12,11 @@
 #include <optional>
 #include <vector>
 
-#include "colour_grid.h"
-#include "dialog_provider.h"
-#include "main_form.h"
-#include "simulated_platform.h"
-#include "simulated_unit.h"
+#include "device/simulated_platform.h"
+#include "device/simulated_unit.h"
+#include "ui/colour_grid.h"
+#include "ui/dialog_provider.h"
+#include "ui/main_form.h"
 
 // Readable QString values in test failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) {

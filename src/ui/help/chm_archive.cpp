@@ -1,10 +1,10 @@
-#include "chm_archive.h"
+#include "ui/help/chm_archive.h"
 
 #include <chm_lib.h>
 
 #include <algorithm>
 
-#include "sitemap.h"
+#include "ui/help/sitemap.h"
 
 namespace valdro {
 

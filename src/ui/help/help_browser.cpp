@@ -1,9 +1,9 @@
-#include "help_browser.h"
+#include "ui/help/help_browser.h"
 
 #include <QDesktopServices>
 #include <QTextDocument>
 
-#include "chm_archive.h"
+#include "ui/help/chm_archive.h"
 
 namespace valdro {
 

@@ -5,9 +5,9 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "chm_archive.h"
-#include "help_launcher.h"
-#include "help_window.h"
+#include "ui/help/chm_archive.h"
+#include "ui/help/help_launcher.h"
+#include "ui/help/help_window.h"
 
 namespace valdro {
 

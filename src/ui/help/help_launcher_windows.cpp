@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "help_launcher.h"
+#include "ui/help/help_launcher.h"
 
 namespace valdro {
 

@@ -1,4 +1,4 @@
-#include "help_window.h"
+#include "ui/help/help_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,9 +16,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "chm_archive.h"
-#include "help_browser.h"
-#include "sitemap.h"
+#include "ui/help/chm_archive.h"
+#include "ui/help/help_browser.h"
+#include "ui/help/sitemap.h"
 
 namespace valdro {
 

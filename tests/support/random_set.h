@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "config_set.h"
+#include "config/config_set.h"
 
 namespace valdro::testing {
 

@@ -1,4 +1,4 @@
-#include "chm_archive.h"
+#include "ui/help/chm_archive.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "sitemap.h"
+#include "ui/help/sitemap.h"
 
 #include <gtest/gtest.h>
 

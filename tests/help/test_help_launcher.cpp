@@ -10,10 +10,10 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "help_browser.h"
-#include "help_launcher.h"
 #include "help_test_paths.h"
-#include "help_window.h"
+#include "ui/help/help_browser.h"
+#include "ui/help/help_launcher.h"
+#include "ui/help/help_window.h"
 
 namespace valdro {
 namespace {

@@ -6,9 +6,9 @@
 #include <regex>
 #include <set>
 
-#include "chm_archive.h"
 #include "help_test_paths.h"
-#include "sitemap.h"
+#include "ui/help/chm_archive.h"
+#include "ui/help/sitemap.h"
 
 namespace valdro {
 namespace {
