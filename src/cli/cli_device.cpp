@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "config/hex_text.h"
 #include "device/hid_report.h"
 #include "device/hidapi_platform.h"
 #include "device/simulated_platform.h"

@@ -22,7 +22,6 @@
 #include <vector>
 
 #include "cli/cli_args.h"
-#include "cli/cli_hex.h"
 #include "device/hid_platform.h"
 #include "device/report_trace.h"
 #include "device/simulated_unit.h"
@@ -48,9 +47,6 @@ void AddDeviceOptions(ArgParser& parser);
 // Reads the options back after parsing; on a bad value prints a usage error and
 // returns its exit code.
 std::optional<int> ReadDeviceOptions(const ArgParser& parser, DeviceOptions& out);
-
-// Hex bytes, optionally separated by spaces, ':' or ','; at most maxBytes.
-std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text, std::size_t maxBytes);
 
 // The platform the options choose, with the simulated unit and the trace file.
 class DeviceSession {

@@ -7,6 +7,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_command.h"
 #include "cli/cli_device.h"
+#include "config/hex_text.h"
 #include "device/hardware_id.h"
 
 namespace valdro::cli {
@@ -19,12 +20,6 @@ constexpr const char* kUsage =
     "serial number, and whether this user may open the unit. Exit status 1 when\n"
     "no unit is attached.\n\n"
     "  --simulate   list the built-in simulated unit instead of USB\n";
-
-std::string Hex4(std::uint16_t v) {
-    char text[5];
-    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(v));
-    return text;
-}
 
 int RunList(const std::vector<std::string>& args) {
     ArgParser parser("list", kUsage);
@@ -52,7 +47,7 @@ int RunList(const std::vector<std::string>& args) {
                      : error == OpenError::NotFound       ? "gone"
                                                           : "cannot open";
         }
-        std::cout << info.path << "  revision " << Hex4(info.release) << " ("
+        std::cout << info.path << "  revision " << HexWord(info.release) << " ("
                   << RevisionMeaning(info.release) << ")";
         if (!info.serialNumber.empty()) {
             std::cout << "  serial " << info.serialNumber;

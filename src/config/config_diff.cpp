@@ -4,23 +4,12 @@
 #include <span>
 
 #include "config/config_summary.h"
+#include "config/hex_text.h"
 #include "config/text_codec.h"
 #include "config/unit_names.h"
 
 namespace valdro {
 namespace {
-
-std::string HexBytes(std::span<const std::uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    for (std::uint8_t b : bytes) {
-        if (!out.empty())
-            out.push_back(' ');
-        out.push_back(kDigits[b >> 4]);
-        out.push_back(kDigits[b & 15]);
-    }
-    return out;
-}
 
 class Differ {
   public:

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 
+#include "config/hex_text.h"
 #include "config/text_codec.h"
 #include "config/unit_names.h"
 
@@ -34,46 +35,6 @@ constexpr std::array<ReservedSpan, 4> kReserved = {{
     {"175", field::Padding175, 1},
 }};
 
-std::string Hex(std::span<const std::uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string out;
-    for (std::uint8_t b : bytes) {
-        out.push_back(kDigits[b >> 4]);
-        out.push_back(kDigits[b & 15]);
-    }
-    return out;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// Hex digits in pairs; spaces between pairs are allowed for readability.
-std::optional<std::vector<std::uint8_t>> ParseHex(std::string_view text) {
-    std::vector<std::uint8_t> out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (text[i] == ' ') {
-            ++i;
-            continue;
-        }
-        if (i + 1 >= text.size())
-            return std::nullopt;
-        const int hi = HexDigit(text[i]), lo = HexDigit(text[i + 1]);
-        if (hi < 0 || lo < 0)
-            return std::nullopt;
-        out.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
-        i += 2;
-    }
-    return out;
-}
-
 // ---- export -------------------------------------------------------------------
 
 Json ByteArray(std::span<const std::uint8_t> bytes) {
@@ -97,7 +58,7 @@ void ExportText(Json& unit, const char* key, const std::string& tailKey,
     while (!tail.empty() && tail.back() == 0)
         tail = tail.first(tail.size() - 1);
     if (!tail.empty())
-        unit[tailKey] = Hex(tail);
+        unit[tailKey] = HexBytes(tail);
 }
 
 Json ExportOutput(const ConfigSet& set, int u, int o) {
@@ -157,7 +118,7 @@ Json ExportUnit(const ConfigSet& set, int u) {
     for (const ReservedSpan& rs : kReserved) {
         const auto part = bytes(rs.offset, rs.size);
         if (std::any_of(part.begin(), part.end(), [](std::uint8_t v) { return v != 0; })) {
-            reserved[rs.key] = Hex(part);
+            reserved[rs.key] = HexBytes(part);
         }
     }
     if (!reserved.empty())
@@ -434,7 +395,7 @@ class Importer {
         if (!ExpectType(*tailJson, Json::value_t::string, tailPath, "a string of hex bytes")) {
             return;
         }
-        const auto tail = ParseHex(tailJson->get<std::string>());
+        const auto tail = ParseHexBytes(tailJson->get<std::string>());
         if (!tail) {
             Error(tailPath + ": " + Describe(*tailJson) + " is not hex bytes (like \"6c6f00\")");
             return;
@@ -574,7 +535,7 @@ class Importer {
             }
             if (!ExpectType(value, Json::value_t::string, p, "a string of hex bytes"))
                 continue;
-            const auto hex = ParseHex(value.get<std::string>());
+            const auto hex = ParseHexBytes(value.get<std::string>());
             if (!hex || hex->size() != rs->size) {
                 Error(p + ": " + Describe(value) + " is not " + std::to_string(rs->size) +
                       " hex byte" + (rs->size == 1 ? "" : "s"));

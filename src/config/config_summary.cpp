@@ -1,6 +1,7 @@
 #include "config/config_summary.h"
 
 #include <sstream>
+#include "config/hex_text.h"
 
 #include "config/unit_names.h"
 
@@ -56,7 +57,6 @@ std::string FormatOctets(const Octets& o) {
 }
 
 std::string QuoteText(const std::string& utf8) {
-    static constexpr char kDigits[] = "0123456789abcdef";
     std::string out = "\"";
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const auto c = static_cast<unsigned char>(utf8[i]);
@@ -67,8 +67,7 @@ std::string QuoteText(const std::string& utf8) {
         const unsigned code = c1 ? static_cast<unsigned char>(utf8[i + 1]) : c;
         if (c < 0x20 || c == 0x7F || c1) {
             out += "\\x";
-            out.push_back(kDigits[code >> 4]);
-            out.push_back(kDigits[code & 15]);
+            AppendHexByte(out, static_cast<std::uint8_t>(code));
             if (c1)
                 ++i;
         } else if (c == '"' || c == '\\') {

@@ -2,18 +2,12 @@
 
 #include <algorithm>
 
+#include "config/hex_text.h"
 #include "device/hid_report.h"
 
 namespace valdro {
 
 namespace {
-
-void AppendHex4(std::string& out, std::uint16_t v) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    for (int shift = 12; shift >= 0; shift -= 4) {
-        out.push_back(kDigits[(v >> shift) & 0xF]);
-    }
-}
 
 // Only ASCII letters fold: the ids and fragments are ASCII, and a locale's
 // rules must not decide whether a unit is found.
@@ -26,11 +20,11 @@ char FoldAscii(char c) {
 std::string FormatHardwareId(std::uint16_t vendorId, std::uint16_t productId,
                              std::uint16_t release) {
     std::string id = "HID\\VID_";
-    AppendHex4(id, vendorId);
+    id += HexWord(vendorId);
     id += "&PID_";
-    AppendHex4(id, productId);
+    id += HexWord(productId);
     id += "&REV_";
-    AppendHex4(id, release);
+    id += HexWord(release);
     return id;
 }
 

@@ -6,6 +6,8 @@
 #include <unistd.h>
 #endif
 
+#include "config/utf8.h"
+
 namespace valdro {
 
 OpenError OpenErrorFromAccess(int accessResult, int accessErrno) {
@@ -36,31 +38,6 @@ OpenError ClassifyOpenFailure(const std::string& path) {
     return OpenError::Other;
 #endif
 }
-
-namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        c = 0xFFFD;
-    }
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-}  // namespace
 
 std::string WideToUtf8(const wchar_t* text) {
     std::string out;

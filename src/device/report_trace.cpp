@@ -3,10 +3,9 @@
 #include <chrono>
 #include <ctime>
 
+#include "config/hex_text.h"
 namespace valdro {
 namespace {
-
-constexpr char kHex[] = "0123456789abcdef";
 
 // Writes n digits of v, zero-padded, and returns the position after them.
 char* PutDecimal(char* p, unsigned v, int n) {
@@ -45,10 +44,7 @@ std::size_t ReportTrace::FormatLine(TraceDirection direction, const HidReport& r
     char* p = out;
     *p++ = static_cast<char>(direction);
     *p++ = ' ';
-    for (std::uint8_t b : report) {
-        *p++ = kHex[b >> 4];
-        *p++ = kHex[b & 15];
-    }
+    p = PutHex(p, report);
     *p++ = ' ';
 
     const auto now = std::chrono::system_clock::now();

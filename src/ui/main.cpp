@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 
+#include "config/hex_text.h"
 #include "device/protocol_engine.h"
 #include "device/report_trace.h"
 #include "device/simulated_platform.h"
@@ -17,25 +18,6 @@
 #endif
 
 namespace {
-
-// Hex digits (blanks and colons allowed between bytes) to bytes; nullopt if malformed.
-std::optional<std::vector<std::uint8_t>> ParseHexBytes(const QString& text) {
-    QString digits = text;
-    digits.remove(u' ').remove(u':');
-    if (digits.isEmpty() || digits.size() % 2 != 0) {
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> out;
-    for (qsizetype i = 0; i < digits.size(); i += 2) {
-        bool ok = false;
-        const uint v = digits.mid(i, 2).toUInt(&ok, 16);
-        if (!ok) {
-            return std::nullopt;
-        }
-        out.push_back(static_cast<std::uint8_t>(v));
-    }
-    return out;
-}
 
 int Run(QApplication& app) {
     QCommandLineParser parser;
@@ -69,8 +51,9 @@ int Run(QApplication& app) {
     if (parser.isSet(simulate)) {
         simUnit = std::make_unique<valdro::SimulatedUnit>();
         if (parser.isSet(simStatus)) {
-            const auto bytes = ParseHexBytes(parser.value(simStatus));
-            if (!bytes) {
+            const auto bytes = valdro::ParseHexBytes(parser.value(simStatus).toStdString(),
+                                                     valdro::kReportSize - 2);
+            if (!bytes || bytes->empty()) {
                 std::fprintf(stderr, "valdrometrica: --sim-status needs hex bytes\n");
                 return 2;
             }

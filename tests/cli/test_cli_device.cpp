@@ -1,6 +1,6 @@
 // valdrometrica-cli's device commands through the built program: list, download
 // and status against the simulated unit (and against an empty USB bus for the
-// failures), and the hex bytes of --sim-status.
+// failures).
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -13,7 +13,6 @@
 #include <sstream>
 #include <string_view>
 
-#include "cli/cli_hex.h"
 #include "support/temp_dir.h"
 #include "support/text_shape.h"
 
@@ -24,27 +23,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 using test::Fits;
 using test::kTimeShape;
-
-TEST(CliHex, ParsesPairsWithOptionalSeparators) {
-    struct Row {
-        const char* text;
-        std::optional<Bytes> bytes;
-    };
-    const Row rows[] = {
-        {"00 03 01 00", Bytes{0x00, 0x03, 0x01, 0x00}},
-        {"0003ff", Bytes{0x00, 0x03, 0xFF}},
-        {"aB:Cd,eF", Bytes{0xAB, 0xCD, 0xEF}},
-        {"", Bytes{}},
-        {"0", std::nullopt},     // odd digit left over
-        {"0 3", std::nullopt},   // separator inside a byte
-        {"0x03", std::nullopt},  // not a hex digit
-    };
-    for (const Row& r : rows) {
-        EXPECT_EQ(cli::ParseHexBytes(r.text, 63), r.bytes) << r.text;
-    }
-    EXPECT_EQ(cli::ParseHexBytes("010203", 3), (Bytes{1, 2, 3}));
-    EXPECT_EQ(cli::ParseHexBytes("01020304", 3), std::nullopt) << "more than the limit";
-}
 
 struct RunResult {
     int exit = -1;

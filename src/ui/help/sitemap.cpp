@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <map>
 
+#include "config/utf8.h"
+
 namespace valdro {
 
 namespace {
@@ -84,26 +86,6 @@ bool ReadTag(std::string_view html, std::size_t& pos, Tag& tag) {
     return true;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        cp = 0xFFFD;
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 }  // namespace
 
 std::string DecodeHtmlEntities(std::string_view text) {
@@ -140,7 +122,8 @@ std::string DecodeHtmlEntities(std::string_view text) {
             known = true;
         }
         if (known) {
-            AppendUtf8(out, cp);
+            // &#0; would end the text early in C strings: show it as U+FFFD.
+            AppendUtf8(out, cp == 0 ? char32_t{0xFFFD} : static_cast<char32_t>(cp));
             i = semi + 1;
         } else {
             out.push_back(text[i++]);
