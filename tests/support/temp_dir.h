@@ -1,9 +1,8 @@
 #pragma once
 // A private directory for one test, removed with everything in it afterwards.
 
-#include <stdlib.h>
-
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -13,11 +12,18 @@ namespace valdro::testing {
 class TempDir {
   public:
     TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "valdro-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        // A random name that nobody else holds; create_directory says whether it was free.
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        const auto base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            auto candidate = base / ("valdro-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) {
+                path_ = std::move(candidate);
+                return;
+            }
+        }
+        throw std::runtime_error("no temporary folder could be made");
     }
     ~TempDir() {
         std::error_code ec;
