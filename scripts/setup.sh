@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libchm-dev fp-utils-3.2.2
   clang clang-format libclang-rt-14-dev
+  lintian mingw-w64 wine64 googletest man-db bsdextrautils
   xvfb xauth xdotool imagemagick fonts-dejavu-core
 )
 

@@ -17,6 +17,11 @@ echo "== build and test"
 scripts/build.sh build
 ctest --test-dir build --output-on-failure --timeout 300 -j "$jobs"
 
+echo "== Debian package (lintian)"
+rm -f build/valdrometrica_*.deb
+(cd build && cpack -G DEB >/dev/null)
+lintian --fail-on error,warning build/valdrometrica_*.deb
+
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 scripts/build.sh build-asan -DVALDRO_SANITIZE="address;undefined" -DVALDRO_BUILD_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
