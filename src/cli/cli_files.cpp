@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "config/config_json.h"
 #include "config/data_file.h"
 #include "config/file_io.h"
 
@@ -36,6 +37,21 @@ bool LoadDataFileOrReport(const std::string& path, ConfigSet& into) {
         return true;
     std::cerr << path << ": " << ForTerminal(OutcomeMessage(outcome)) << '\n';
     return false;
+}
+
+bool LoadConfigOrReport(const std::string& path, ConfigSet& into) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (path != "-" && ext != ".json")
+        return LoadDataFileOrReport(path, into);
+    const auto text = ReadTextOrReport(path);
+    if (!text)
+        return false;
+    const JsonImportResult result = ImportConfigJson(*text, into);
+    for (const std::string& e : result.errors)
+        std::cerr << path << ": error: " << e << '\n';
+    return result.ok;
 }
 
 bool SaveDataFileOrReport(const std::string& path, const ConfigSet& set) {

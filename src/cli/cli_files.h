@@ -13,6 +13,11 @@ namespace valdro::cli {
 // Loads a data file; on refusal prints "FILE: <message>" on stderr and returns false.
 bool LoadDataFileOrReport(const std::string& path, ConfigSet& into);
 
+// Loads a configuration from a data file, or from its JSON form when the name ends
+// in ".json" or is "-" (stdin); on refusal prints why and returns false. JSON
+// warnings are not printed: they name values the caller is about to judge itself.
+bool LoadConfigOrReport(const std::string& path, ConfigSet& into);
+
 // Saves a data file; on failure prints "FILE: Error Saving File." and returns false.
 bool SaveDataFileOrReport(const std::string& path, const ConfigSet& set);
 

@@ -5,11 +5,13 @@
 #include <iostream>
 
 #include "cli/cli_args.h"
+#include "cli/cli_check_output.h"
 #include "cli/cli_command.h"
 #include "cli/cli_device.h"
 #include "cli/cli_engine_loop.h"
 #include "cli/cli_files.h"
 #include "cli/cli_link_ui.h"
+#include "config/config_check.h"
 #include "config/config_set.h"
 #include "device/owner_loop.h"
 #include "device/protocol_engine.h"
@@ -24,14 +26,17 @@ constexpr const char* kUsage =
     "the whole input map; with --unit 1 to 8 only that Slave's own settings go, and\n"
     "the Slave must be enabled in the file. Messages go to stderr; exit status 0 on\n"
     "\"Download Complete\", 1 on any failure.\n\n"
+    "The file is checked first (see 'valdrometrica-cli check'): its errors and\n"
+    "warnings go to stderr before anything is sent.\n\n"
     "Options:\n"
-    "  --unit N          0 = Master (default), 1 to 8 = Slave N\n";
+    "  --unit N          0 = Master (default), 1 to 8 = Slave N\n"
+    "  --strict          send nothing when the check finds an error\n";
 
 const std::string kFullUsage = std::string(kUsage) + kDeviceOptionsUsage;
 
 int RunDownload(const std::vector<std::string>& args) {
     ArgParser parser("download", kFullUsage);
-    parser.Option("--unit").Positionals(1, 1);
+    parser.Option("--unit").Flag("--strict").Positionals(1, 1);
     AddDeviceOptions(parser);
     if (auto exit = parser.ParseOrExit(args)) {
         return *exit;
@@ -58,6 +63,19 @@ int RunDownload(const std::vector<std::string>& args) {
     if (unit != 0 && !config.Unit(unit).SlaveEnabled()) {
         std::cerr << "valdrometrica-cli: Slave " << unit << " is not enabled in " << file << '\n';
         return kExitFailure;
+    }
+
+    // Checked before anything is sent; only --strict lets an error stop the download.
+    {
+        const std::vector<Finding> findings = CheckConfigSet(config);
+        for (const Finding& f : findings) {
+            if (f.severity >= Severity::Warning)
+                std::cerr << file << ": " << FindingLine(f) << '\n';
+        }
+        if (parser.Has("--strict") && CountFindings(findings).errors != 0) {
+            std::cerr << "valdrometrica-cli: " << file << " has errors; nothing sent (--strict)\n";
+            return kExitFailure;
+        }
     }
 
     DeviceSession session(options);
