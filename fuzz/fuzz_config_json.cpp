@@ -1,11 +1,12 @@
 // Any text given to the JSON importer gives a result, never an exception or a
 // crash; a refused text leaves the configuration alone, and an accepted one
-// exports and imports again to the same bytes.
+// exports and imports again to the same bytes and passes through the checker.
 
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "config/config_check.h"
 #include "config/config_json.h"
 
 namespace {
@@ -31,6 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!(again == set))
             std::abort();
     }
-    gSink = r.errors.size() + r.warnings.size();
+    // Whatever the file held, every finding names a unit and says something.
+    const auto findings = valdro::CheckConfigSet(set);
+    for (const valdro::Finding& f : findings) {
+        if (f.unit < 0 || f.unit >= valdro::kUnitCount || f.message.empty() || f.field.empty())
+            std::abort();
+    }
+    gSink = r.errors.size() + r.warnings.size() + findings.size();
     return 0;
 }

@@ -5,9 +5,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "config/config_json.h"
 #include "config/data_file.h"
+#include "support/plant_set.h"
 #include "support/random_set.h"
 #include "support/temp_dir.h"
 
@@ -59,7 +62,7 @@ class Cli : public ::testing::Test {
 TEST_F(Cli, HelpAndUsageErrors) {
     const RunResult help = Run({"--help"});
     EXPECT_EQ(help.exit, 0);
-    for (const char* cmd : {"new", "show", "export", "import", "diff"}) {
+    for (const char* cmd : {"new", "show", "export", "import", "diff", "check"}) {
         EXPECT_NE(help.out.find(std::string("  ") + cmd + " "), std::string::npos) << cmd;
         const RunResult own = Run({cmd, "--help"});
         EXPECT_EQ(own.exit, 0) << cmd;
@@ -72,6 +75,7 @@ TEST_F(Cli, HelpAndUsageErrors) {
         {{"show"}, "missing argument"},
         {{"show", "a.dat", "--colour"}, "unknown option '--colour'"},
         {{"diff", "a.dat"}, "missing arguments"},
+        {{"check", "a.dat", "--min-severity", "fatal"}, "--min-severity takes note, warning"},
         {{"import", "a.json"}, "an output file is required"},
         {{"export", "a.dat", "-o"}, "option '-o' needs a value"},
     };
@@ -189,6 +193,111 @@ TEST_F(Cli, OutputOntoItsOwnInputIsRefused) {
     }
     EXPECT_EQ(Slurp(P("a.dat")), dat);
     EXPECT_EQ(Slurp(P("a.json")), json);
+}
+
+// The plant with two mistakes: a clashing address (an error), and Slave 7 switched
+// off while Slave 6 takes an input from it and Slave 5 a reset input (errors) and
+// its own map still drives outputs (a note).
+ConfigSet BrokenPlant() {
+    ConfigSet set = testing::PlantSet();
+    set.Unit(4).SetIPAddr({10, 20, 30, 12});
+    set.Unit(7).SetSlaveEnabled(false);
+    return set;
+}
+
+TEST_F(Cli, CheckGroupsFindingsByUnitAndExitsOneOnErrors) {
+    ConfigSet defaults;
+    defaults.SetDefaults();
+    ASSERT_EQ(SaveDataFile(P("default.dat"), defaults), SaveOutcome::Ok);
+    Write("plant.json", testing::PlantSetJson());
+    ASSERT_EQ(SaveDataFile(P("broken.dat"), BrokenPlant()), SaveOutcome::Ok);
+    Write("broken.json", ExportConfigJson(BrokenPlant()));
+    for (const char* quiet : {"default.dat", "plant.json"}) {
+        const RunResult r = Run({"check", P(quiet)});
+        EXPECT_EQ(r.exit, 0) << quiet << r.err;
+        EXPECT_EQ(r.out, "No findings.\n") << quiet;
+    }
+    const std::string report =
+        "Slave 4 \"Conveyor A\":\n"
+        "  error: ipAddress: IP address 10.20.30.12 is also Slave 2's; give each unit an "
+        "address of its own [ip-duplicate]\n"
+        "Slave 5 \"Conveyor B\":\n"
+        "  error: outputs[5].resetUnit: latched output 6 is reset by an input of Slave 7, which "
+        "is not enabled, so nothing resets it; enable Slave 7 or choose another reset device "
+        "[reset-device-not-in-use]\n"
+        "Slave 6 \"Dryer\":\n"
+        "  error: outputs[6].inputs: output 7 is driven by input 7 of Slave 7, which is not "
+        "enabled; enable Slave 7 or clear those inputs [map-source-not-in-use]\n";
+    const std::string note =
+        "Slave 7 \"Packing line\" (not enabled):\n"
+        "  note: outputs[*].inputs: Slave 7 is not enabled, yet its input map drives outputs 8, "
+        "9; the map works only once it is enabled [map-unit-not-in-use]\n";
+    for (const char* file : {"broken.dat", "broken.json"}) {
+        const RunResult all = Run({"check", P(file)});
+        EXPECT_EQ(all.exit, 1) << file;
+        EXPECT_EQ(all.out, report + note + "\n3 errors, 0 warnings, 1 note\n") << file;
+        const RunResult errors = Run({"check", P(file), "--min-severity", "warning"});
+        EXPECT_EQ(errors.out,
+                  report + "\n3 errors, 0 warnings, 1 note (1 below --min-severity not shown)\n");
+    }
+
+    const RunResult json = Run({"check", P("broken.dat"), "--json"});
+    EXPECT_EQ(json.exit, 1);
+    std::istringstream lines(json.out);
+    std::vector<nlohmann::json> objects;
+    for (std::string line; std::getline(lines, line);)
+        objects.push_back(nlohmann::json::parse(line));
+    ASSERT_EQ(objects.size(), 4u) << json.out;
+    const nlohmann::json first = {
+        {"unit", "Slave 4"},
+        {"unitIndex", 4},
+        {"deviceName", "Conveyor A"},
+        {"severity", "error"},
+        {"rule", "ip-duplicate"},
+        {"field", "ipAddress"},
+        {"message",
+         "IP address 10.20.30.12 is also Slave 2's; give each unit an address of its "
+         "own"}};
+    EXPECT_EQ(objects[0], first);
+    EXPECT_EQ(objects[3]["severity"], "note");
+
+    // Show's last line counts the findings and points to check.
+    const RunResult show = Run({"show", P("broken.dat")});
+    EXPECT_EQ(show.exit, 0);
+    const std::string last = "\nChecks: 3 errors, 0 warnings, 1 note; 'valdrometrica-cli check " +
+                             P("broken.dat") + "' lists them.\n";
+    EXPECT_EQ(show.out.substr(show.out.size() - std::min(show.out.size(), last.size())), last);
+}
+
+TEST_F(Cli, CheckColoursSeveritiesOnATerminalOnly) {
+    ASSERT_EQ(SaveDataFile(P("broken.dat"), BrokenPlant()), SaveOutcome::Ok);
+    EXPECT_EQ(Run({"check", P("broken.dat")}).out.find('\x1b'), std::string::npos);
+    // script(1) gives the command a terminal and copies what it printed.
+    const std::string cmd = "script -qec " +
+                            Quote(Quote(std::string(VALDRO_BIN_DIR) + "/valdrometrica-cli") +
+                                  " check " + Quote(P("broken.dat"))) +
+                            " /dev/null >" + Quote(P("tty")) + " </dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0 + (1 << 8)) << "check exits 1 on errors";
+    const std::string tty = Slurp(P("tty"));
+    EXPECT_NE(tty.find("\x1b[1;31merror\x1b[0m: ipAddress"), std::string::npos) << tty;
+    EXPECT_NE(tty.find("\x1b[1;36mnote\x1b[0m: outputs"), std::string::npos) << tty;
+}
+
+TEST_F(Cli, CheckSaysWhyAFileCannotBeRead) {
+    Write("bad.json", "{\"format\": \"valdrometrica-config\", \"version\": 1}");
+    Write("text.dat", "hello");
+    const std::pair<const char*, const char*> rows[] = {
+        {"missing.dat", "Error Opening File."},
+        {"text.dat", "Incompatible data file."},
+        {"bad.json", "error: units: missing"},
+        {"missing.json", "cannot open or read the file"},
+    };
+    for (const auto& [file, message] : rows) {
+        const RunResult r = Run({"check", P(file)});
+        EXPECT_EQ(r.exit, 2) << file;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << file;
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "config/data_file.h"
 #include "support/temp_dir.h"
 #include "support/text_shape.h"
 
@@ -86,6 +87,8 @@ TEST_F(CliDevice, DownloadCompletesAndTracesEveryReport) {
     const RunResult r = Run("download '" + file + "' --simulate --trace '" + P("t.trace") + "'");
     EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_NE(r.err.find("Download Complete"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(": error: "), std::string::npos) << "the defaults pass the check";
+    EXPECT_EQ(r.err.find(": warning: "), std::string::npos) << r.err;
     const auto lines = Lines(Slurp(P("t.trace")));
     ASSERT_EQ(lines.size(), 218u);  // 109 reports and 109 replies
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -96,6 +99,48 @@ TEST_F(CliDevice, DownloadCompletesAndTracesEveryReport) {
     }
     EXPECT_EQ(lines.front().substr(0, 6), "> 0053");
     EXPECT_EQ(lines[216].substr(0, 6), "> 005a");
+}
+
+// The check runs before the download: its errors and warnings go to stderr, and
+// only --strict with an error stops anything being sent.
+TEST_F(CliDevice, DownloadReportsTheCheckAndStrictRefusesErrors) {
+    ConfigSet clash, dhcp;
+    clash.SetDefaults();
+    clash.Unit(1).SetSlaveEnabled(true);
+    clash.Unit(1).SetIPAddr({192, 168, 0, 6});
+    dhcp.SetDefaults();
+    dhcp.Unit(2).SetSlaveEnabled(true);
+    dhcp.Unit(2).SetDHCPEnable(true);
+    ASSERT_EQ(SaveDataFile(P("clash.dat"), clash), SaveOutcome::Ok);
+    ASSERT_EQ(SaveDataFile(P("dhcp.dat"), dhcp), SaveOutcome::Ok);
+    const std::string clashLine = P("clash.dat") +
+                                  ": Slave 1: error: ipAddress: IP address 192.168.0.6 is also the "
+                                  "Master's; give each unit an address of its own [ip-duplicate]\n";
+    const std::string dhcpLine = P("dhcp.dat") + ": Slave 2: warning: dhcpEnable: ";
+    struct Row {
+        const char* file;
+        const char* strict;
+        int exit;
+        std::string firstLine;
+        bool sent;
+    };
+    const Row rows[] = {
+        {"clash.dat", "", 0, clashLine, true},
+        {"clash.dat", " --strict", 1, clashLine, false},
+        {"dhcp.dat", " --strict", 0, dhcpLine, true},
+    };
+    for (const Row& row : rows) {
+        std::filesystem::remove(P("t.trace"));
+        const RunResult r = Run("download '" + P(row.file) + "' --simulate --trace '" +
+                                P("t.trace") + "'" + row.strict);
+        EXPECT_EQ(r.exit, row.exit) << row.file << row.strict << r.err;
+        EXPECT_EQ(r.err.rfind(row.firstLine, 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find("Download Complete") != std::string::npos, row.sent) << r.err;
+        EXPECT_EQ(Lines(Slurp(P("t.trace"))).size(), row.sent ? 218u : 0u) << row.file;
+        if (!row.sent) {
+            EXPECT_NE(r.err.find("has errors; nothing sent (--strict)"), std::string::npos);
+        }
+    }
 }
 
 TEST_F(CliDevice, RefusalsAndFailures) {
