@@ -10,7 +10,7 @@
 namespace valdro::check {
 namespace {
 
-constexpr const char* kAdvice = "; the unit reads it as on: write 1 or 0";
+constexpr const char* kAdvice = " (not 0 or 1), which the unit reads as on; write 1 or 0";
 
 bool Odd(std::uint8_t b) {
     return b > 1;
@@ -18,59 +18,70 @@ bool Odd(std::uint8_t b) {
 
 void Single(Checker& c, int u, std::size_t offset, const char* key) {
     const std::uint8_t b = c.Unit(u).RawByte(offset);
-    if (Odd(b)) {
-        c.Add(kFlagValue, u, key,
-              std::string(key) + " holds " + std::to_string(b) + ", not 0 or 1" + kAdvice);
-    }
+    if (Odd(b))
+        c.Add(kFlagValue, u, key, std::string(key) + " holds " + std::to_string(b) + kAdvice);
 }
 
-// Reports the entries of one group that hold odd bytes, by their 1-based number.
-void Group(Checker& c, int u, const std::string& field, const char* what,
-           const std::vector<int>& numbers, int first) {
-    if (numbers.empty())
-        return;
-    c.Add(kFlagValue, u, field,
-          field + " holds bytes other than 0 and 1 for " + what +
-              (numbers.size() == 1 ? " " : "s ") + FormatNumberList(numbers) + " (first " +
-              std::to_string(first) + ")" + kAdvice);
+// Bytes of one group, by the 1-based number of their input or output.
+struct OddBytes {
+    std::vector<int> numbers;
+    int first = 0;
+    void Take(int number, std::uint8_t b) {
+        if (numbers.empty())
+            first = b;
+        numbers.push_back(number);
+    }
+};
+
+std::string Value(const OddBytes& odd) {
+    return (odd.numbers.size() == 1 ? "" : "bytes such as ") + std::to_string(odd.first);
+}
+
+std::string Numbers(const char* what, const OddBytes& odd) {
+    return what + std::string(odd.numbers.size() == 1 ? " " : "s ") + FormatNumberList(odd.numbers);
 }
 
 void Array(Checker& c, int u, std::size_t offset, const char* key, const char* what) {
-    std::vector<int> numbers;
-    int first = 0;
+    OddBytes odd;
     for (int k = 0; k < kIoCount; ++k) {
         const std::uint8_t b = c.Unit(u).RawByte(offset + static_cast<std::size_t>(k));
-        if (Odd(b)) {
-            first = numbers.empty() ? b : first;
-            numbers.push_back(k + 1);
-        }
+        if (Odd(b))
+            odd.Take(k + 1, b);
     }
-    Group(c, u, key, what, numbers, first);
+    if (!odd.numbers.empty()) {
+        c.Add(kFlagValue, u, key,
+              std::string(key) + " holds " + Value(odd) + " for " + Numbers(what, odd) + kAdvice);
+    }
 }
 
 void Outputs(Checker& c, int u) {
-    std::vector<int> latches, cells;
-    int firstLatch = 0, firstCell = 0;
+    OddBytes latches, cells;
     for (int o = 0; o < kIoCount; ++o) {
         const std::uint8_t latch =
             c.Unit(u).RawByte(field::OutputLatch + static_cast<std::size_t>(o));
-        if (Odd(latch)) {
-            firstLatch = latches.empty() ? latch : firstLatch;
-            latches.push_back(o + 1);
-        }
+        if (Odd(latch))
+            latches.Take(o + 1, latch);
         // One output's 144 cells: 9 runs of 16, 256 bytes apart.
         for (int s = 0; s < kUnitCount; ++s) {
             const std::uint8_t* run = &c.Set().InputMap[InputMapOffset(u, s, o, 0)];
             const std::uint8_t* odd = std::find_if(run, run + kIoCount, Odd);
             if (odd != run + kIoCount) {
-                firstCell = cells.empty() ? *odd : firstCell;
-                cells.push_back(o + 1);
+                cells.Take(o + 1, *odd);
                 break;
             }
         }
     }
-    Group(c, u, "outputs[*].latch", "output", latches, firstLatch);
-    Group(c, u, "outputs[*].inputs", "output", cells, firstCell);
+    const bool oneLatch = latches.numbers.size() == 1;
+    if (!latches.numbers.empty()) {
+        c.Add(kFlagValue, u, "outputs[*].latch",
+              std::string(oneLatch ? "the latch of " : "the latches of ") +
+                  Numbers("output", latches) + (oneLatch ? " holds " : " hold ") + Value(latches) +
+                  kAdvice);
+    }
+    if (!cells.numbers.empty()) {
+        c.Add(kFlagValue, u, "outputs[*].inputs",
+              "input-map cells of " + Numbers("output", cells) + " hold " + Value(cells) + kAdvice);
+    }
 }
 
 }  // namespace

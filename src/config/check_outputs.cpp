@@ -68,15 +68,16 @@ void CheckReset(Checker& c, int u, int o) {
     const std::string output = "output " + std::to_string(o + 1);
     // Reset inputs act on latched outputs; on others a bad value waits to bite.
     const Severity rangeSeverity = latched ? Severity::Error : Severity::Warning;
-    const char* latchNote = latched ? "" : " (the output does not latch yet)";
+    const char* latchNote = latched ? "" : " before the output latches";
 
     const bool deviceOk = IsValidUnitIndex(device);
     const bool inputOk = IsValidIoIndex(input);
     if (!deviceOk) {
         c.Add(kResetDeviceRange, rangeSeverity, u, OutputField(o, "resetUnit"),
               output + "'s reset device is " + std::to_string(device) +
-                  ", which is no unit (0 Master .. 8 Slave 8)" + latchNote +
-                  "; choose the unit whose input resets it");
+                  ", which is no unit (0 is the Master, 1 to 8 the Slaves); choose the unit whose "
+                  "input resets it" +
+                  latchNote);
     } else if (latched && !c.InUse(device)) {
         c.Add(kResetDeviceNotInUse, u, OutputField(o, "resetUnit"),
               "latched " + output + " is reset by an input of " + UnitLabel(device) +
@@ -86,7 +87,7 @@ void CheckReset(Checker& c, int u, int o) {
     if (!inputOk) {
         c.Add(kResetInputRange, rangeSeverity, u, OutputField(o, "resetInput"),
               output + "'s reset input is " + std::to_string(std::int64_t{input} + 1) +
-                  ", which is no input (1..16)" + latchNote + "; choose one of 1..16");
+                  ", which is no input (1..16); choose one of 1..16" + latchNote);
     }
     if (latched && deviceOk && inputOk &&
         c.Set().InputMap[InputMapOffset(u, device, o, input)] != 0) {

@@ -64,7 +64,8 @@ void CheckName(Checker& c, int u) {
     if (raw.size() == field::DeviceNameSize && c.InUse(u)) {
         c.Add(kNameCut, u, "deviceName",
               "device name " + QuoteText(name) +
-                  " has 32 characters; the unit's own download sends the first 31");
+                  " has 32 characters, and a download to this unit sends only the first 31; "
+                  "shorten it to keep it whole");
     }
 }
 
@@ -75,8 +76,9 @@ void CheckUrl(Checker& c, int u) {
     if (raw.size() > kUrlTypedLimit) {
         c.Add(kUrlTooLong, u, "url",
               "URL " + QuoteText(url) + " has " + std::to_string(raw.size()) +
-                  " characters; the window takes 44, and at 48 none is left for the end mark; "
-                  "shorten it");
+                  " characters, more than the 44 the window lets a user type" +
+                  (raw.size() == field::URLSize ? ", and reaches the unit with no end mark" : "") +
+                  "; shorten it");
     }
 }
 
