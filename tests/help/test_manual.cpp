@@ -6,6 +6,7 @@
 #include <regex>
 #include <set>
 
+#include "config/config_check.h"
 #include "help_test_paths.h"
 #include "ui/help/chm_archive.h"
 #include "ui/help/sitemap.h"
@@ -86,6 +87,22 @@ TEST_F(Manual, ExplainsEveryMessageTheProgramCanShow) {
           "Application is not a ORVELIX Valdrometrica", "Lost comms to ORVELIX",
           "Download Complete"}) {
         EXPECT_NE(messages.find(text), std::string::npos) << text;
+    }
+}
+
+// Each rule of the checker has its own heading, with the severity the checker
+// gives it, and an example; --help lists the same ids.
+TEST_F(Manual, DescribesEveryCheckRuleWithItsSeverity) {
+    const std::string checks = Page("/checks.html");
+    ASSERT_FALSE(checks.empty());
+    for (const CheckRule& rule : CheckRules()) {
+        const std::string id(rule.id);
+        const std::string heading = "<h3><a name=\"" + id + "\"></a>" + id + " (" +
+                                    std::string(rule.severityText) + ")</h3>";
+        const auto at = checks.find(heading);
+        ASSERT_NE(at, std::string::npos) << heading;
+        const auto next = checks.find("<h3>", at + 1);
+        EXPECT_NE(checks.substr(at, next - at).find("<b>Example:</b>"), std::string::npos) << id;
     }
 }
 
