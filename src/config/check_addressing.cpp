@@ -96,8 +96,10 @@ void CheckAgainstOthers(Checker& c, int u) {
     if (u == 0 || !c.Static(0))
         return;
     const Net m = NetOf(c, 0);
-    if (!ValidMask(n.mask) || !ValidMask(m.mask) || ReservedKind(n.ip) != nullptr)
-        return;  // reported above
+    if (!ValidMask(n.mask) || !ValidMask(m.mask) || ReservedKind(n.ip) != nullptr ||
+        ReservedKind(m.ip) != nullptr) {
+        return;  // reported on its own
+    }
     if ((n.ip & m.mask) != (m.ip & m.mask) || (m.ip & n.mask) != (n.ip & n.mask)) {
         c.Add(kSubnetDiffersFromMaster, u, "ipAddress",
               "IP address " + IpText(n.ip) + " in " + Subnet(n.ip, n.mask) + " and the Master's " +
