@@ -241,15 +241,5 @@ TEST(ConfigCheck, RandomSetsGiveWellFormedFindings) {
     }
 }
 
-TEST(ConfigCheck, CountsAndSeverityNames) {
-    const std::vector<Finding> findings = {{Severity::Error, 0, "", "x", ""},
-                                           {Severity::Note, 1, "", "x", ""},
-                                           {Severity::Error, 2, "", "x", ""}};
-    EXPECT_EQ(FormatCounts(CountFindings(findings)), "2 errors, 0 warnings, 1 note");
-    for (Severity s : {Severity::Note, Severity::Warning, Severity::Error})
-        EXPECT_EQ(SeverityFromName(SeverityName(s)), s);
-    EXPECT_FALSE(SeverityFromName("fatal"));
-}
-
 }  // namespace
 }  // namespace valdro
