@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libhidapi-dev libudev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libchm-dev fp-utils-3.2.2
+  libmosquitto-dev libmodbus-dev mosquitto openssl
   clang clang-format libclang-rt-14-dev
   lintian mingw-w64 wine64 googletest man-db bsdextrautils
   xvfb xauth xdotool imagemagick fonts-dejavu-core

@@ -1,8 +1,8 @@
 #include "cli/status_output.h"
 
-#include <chrono>
-#include <ctime>
 #include <nlohmann/json.hpp>
+
+#include "device/status_json.h"
 
 namespace valdro::cli {
 namespace {
@@ -60,30 +60,16 @@ void Grid(std::string& out, const char* caption, const StatusRecord& record,
     }
 }
 
-nlohmann::ordered_json Bits(std::uint16_t word) {
-    nlohmann::ordered_json bits = nlohmann::ordered_json::array();
-    for (int k = 0; k < 16; ++k) {
-        bits.push_back((word >> k) & 1);
-    }
-    return bits;
-}
-
 }  // namespace
 
 std::string StatusJson(const StatusRecord& record, const RowTitles& titles) {
     nlohmann::ordered_json units = nlohmann::ordered_json::array();
     for (std::size_t row = 0; row < static_cast<std::size_t>(record.rowCount()); ++row) {
-        const UnitIoState& u = record.units[row];
-        units.push_back({{"index", row},
-                         {"name", titles[row]},
-                         {"present", u.present},
-                         {"outputs", Bits(u.outputs)},
-                         {"inputs", Bits(u.inputs)}});
+        units.push_back(UnitStatusJson(row, titles[row], record.units[row]));
     }
     const nlohmann::ordered_json j = {{"mode", record.singleUnit() ? "single" : "all"},
                                       {"units", units}};
-    // Names come from the unit; never let a stray byte stop the output.
-    return j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    return DumpJsonLine(j);
 }
 
 std::string StatusTable(const StatusRecord& record, const RowTitles& titles, bool colour) {
@@ -92,19 +78,6 @@ std::string StatusTable(const StatusRecord& record, const RowTitles& titles, boo
     out += '\n';
     Grid(out, "Input Status", record, titles, colour, false);
     return out;
-}
-
-std::string UtcTimestamp() {
-    const auto now = std::chrono::system_clock::now();
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-    const std::time_t secs = static_cast<std::time_t>(ms / 1000);
-    std::tm t{};
-    gmtime_r(&secs, &t);
-    char text[32];
-    const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &t);
-    std::snprintf(text + n, sizeof text - n, ".%03dZ", static_cast<int>(ms % 1000));
-    return text;
 }
 
 StatusChangeLog::~StatusChangeLog() {

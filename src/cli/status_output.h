@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "config/utc_time.h"
 #include "device/status_record.h"
 
 namespace valdro::cli {
@@ -22,9 +23,6 @@ std::string StatusJson(const StatusRecord& record, const RowTitles& titles);
 // Two blocks, "Output Status" and "Input Status", with a header of 1..16 and a row
 // per unit. colour: red set, green clear, grey absent (ANSI); otherwise 1, 0, -.
 std::string StatusTable(const StatusRecord& record, const RowTitles& titles, bool colour);
-
-// The current UTC time as 2024-05-01T12:34:56.789Z.
-std::string UtcTimestamp();
 
 // Appends one CSV row per input or output that changed: time,unit,kind,number,state.
 // The first record after opening sets the baseline and is logged whole, so the log
