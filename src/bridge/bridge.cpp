@@ -14,7 +14,9 @@ Bridge::Bridge(BridgeOptions options, EventLog& log) : log_(log) {
     }
 }
 
-Bridge::~Bridge() { Stop(); }
+Bridge::~Bridge() {
+    Stop();
+}
 
 bool Bridge::Start(std::string* error) {
     if (modbus_ && !modbus_->Start(error)) {
@@ -45,7 +47,9 @@ void Bridge::UnitLost() {
     Deliver(model_.LoseAll());
 }
 
-void Bridge::UnitBack() { SetAttached(true); }
+void Bridge::UnitBack() {
+    SetAttached(true);
+}
 
 void Bridge::Stop() {
     if (mqtt_) {

@@ -32,7 +32,9 @@ LiveIoDelta LiveIoModel::Feed(const StatusRecord& record, const UnitNames& names
     return Apply(now, &names);
 }
 
-LiveIoDelta LiveIoModel::LoseAll() { return Apply({}, nullptr); }
+LiveIoDelta LiveIoModel::LoseAll() {
+    return Apply({}, nullptr);
+}
 
 LiveIoDelta LiveIoModel::Apply(const std::array<UnitIoState, kUnitCount>& now,
                                const UnitNames* names) {
@@ -49,7 +51,8 @@ LiveIoDelta LiveIoModel::Apply(const std::array<UnitIoState, kUnitCount>& now,
         unit.live = state.present;
         if (state.present) {
             d.becameKnown = !unit.known;
-            d.inputs = d.becameKnown ? 0xFFFF : static_cast<std::uint16_t>(unit.inputs ^ state.inputs);
+            d.inputs =
+                d.becameKnown ? 0xFFFF : static_cast<std::uint16_t>(unit.inputs ^ state.inputs);
             d.outputs =
                 d.becameKnown ? 0xFFFF : static_cast<std::uint16_t>(unit.outputs ^ state.outputs);
             unit.known = true;

@@ -17,8 +17,8 @@ inline constexpr std::size_t kUnitCount = 9;  // Master, Slave 1 .. Slave 8
 using UnitNames = std::array<std::string, kUnitCount>;
 
 struct UnitSnapshot {
-    bool live = false;   // the latest record carries this unit's state
-    bool known = false;  // it has reported state at least once; the words are valid
+    bool live = false;          // the latest record carries this unit's state
+    bool known = false;         // it has reported state at least once; the words are valid
     std::uint16_t inputs = 0;   // bit k = input k+1, last known
     std::uint16_t outputs = 0;  // bit k = output k+1, last known
     std::string name;           // UTF-8, as the caller decoded it
@@ -26,7 +26,7 @@ struct UnitSnapshot {
 
 struct UnitDelta {
     bool liveChanged = false;
-    std::uint16_t inputs = 0;   // bits whose topic must be (re)published; all on first known
+    std::uint16_t inputs = 0;  // bits whose topic must be (re)published; all on first known
     std::uint16_t outputs = 0;
     bool nameChanged = false;
     bool becameKnown = false;

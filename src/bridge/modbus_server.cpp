@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -74,7 +75,9 @@ bool Answered(std::uint8_t function) {
 ModbusServer::ModbusServer(ModbusOptions options, EventLog& log)
     : options_(std::move(options)), log_(log) {}
 
-ModbusServer::~ModbusServer() { Stop(); }
+ModbusServer::~ModbusServer() {
+    Stop();
+}
 
 bool ModbusServer::Start(std::string* error) {
     const std::string service = std::to_string(options_.bind.port);
@@ -138,6 +141,8 @@ void ModbusServer::Stop() {
 }
 
 void ModbusServer::AcceptLoop() {
+    pthread_setname_np(pthread_self(), "bridge-modbus");  // for top -H and the soak benchmark
+    bool acceptFailing = false;
     while (!stopping_) {
         pollfd p{listenFd_, POLLIN, 0};
         const int ready = poll(&p, 1, kPollMs);
@@ -147,7 +152,17 @@ void ModbusServer::AcceptLoop() {
         }
         const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd >= 0) {
+            acceptFailing = false;
             Admit(fd);
+        } else if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            // The connection stays queued and poll() would wake at once: without a
+            // pause this loop would spin until a descriptor is free again.
+            if (!acceptFailing) {
+                log_.Write(std::string("Modbus: cannot accept clients for now: ") +
+                           std::strerror(errno));
+                acceptFailing = true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
         }
     }
 }
@@ -156,9 +171,9 @@ void ModbusServer::Admit(int fd) {
     const std::string peer = PeerName(fd);
     // libmodbus waits with select(), which cannot watch a descriptor past FD_SETSIZE.
     if (clientCount_.load() >= options_.maxClients || fd >= FD_SETSIZE) {
-        close(fd);
         log_.Write("Modbus: client " + peer + " refused: already " +
                    std::to_string(clientCount_.load()) + " clients");
+        close(fd);
         return;
     }
     const int one = 1;
@@ -201,6 +216,7 @@ void ModbusServer::ReapFinished() {
 }
 
 void ModbusServer::Serve(Client& client) {
+    pthread_setname_np(pthread_self(), "bridge-mb-peer");
     int fd = -1;
     {
         const std::lock_guard lock(clientsMutex_);
@@ -224,10 +240,9 @@ void ModbusServer::Serve(Client& client) {
             }
             const int length = ready < 0 ? -1 : modbus_receive(ctx, req);
             if (length < 0) {
-                ending = errno == ECONNRESET ? "closed the connection"
-                         : errno == ETIMEDOUT
-                             ? "dropped: stalled in the middle of a request"
-                             : std::string("dropped: ") + modbus_strerror(errno);
+                ending = errno == ECONNRESET  ? "closed the connection"
+                         : errno == ETIMEDOUT ? "dropped: stalled in the middle of a request"
+                                              : std::string("dropped: ") + modbus_strerror(errno);
                 break;
             }
             if (length == 0) {
@@ -264,13 +279,13 @@ void ModbusServer::Serve(Client& client) {
     if (ctx != nullptr) {
         modbus_free(ctx);
     }
+    log_.Write("Modbus: client " + client.peer + " " + ending);
     {
         const std::lock_guard lock(clientsMutex_);
         close(client.fd);
         client.fd = -1;
     }
     --clientCount_;
-    log_.Write("Modbus: client " + client.peer + " " + ending);
     client.done = true;
 }
 

@@ -1,6 +1,7 @@
 #include "bridge/mqtt_publisher.h"
 
 #include <mosquitto.h>
+#include <pthread.h>
 
 #include <cerrno>
 #include <cstring>
@@ -11,15 +12,23 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kLoopWaitMs = 250;          // the loop also wakes on every publish
-constexpr auto kStopFlushTime = 2000ms;   // for "offline" and DISCONNECT to go out
+constexpr int kLoopWaitMs = 250;         // the loop also wakes on every publish
+constexpr auto kStopFlushTime = 2000ms;  // for "offline" and DISCONNECT to go out
 
 void InitLibraryOnce() {
     static std::once_flag once;
     std::call_once(once, [] { mosquitto_lib_init(); });
 }
 
-bool Readable(const std::string& path) { return std::ifstream(path).good(); }
+bool Readable(const std::string& path) {
+    return std::ifstream(path).good();
+}
+
+bool UsableTopic(const std::string& topic) {
+    return mosquitto_validate_utf8(topic.c_str(), static_cast<int>(topic.size())) ==
+               MOSQ_ERR_SUCCESS &&
+           mosquitto_pub_topic_check(topic.c_str()) == MOSQ_ERR_SUCCESS;
+}
 
 std::string Seconds(std::chrono::milliseconds t) {
     return t.count() % 1000 == 0 ? std::to_string(t.count() / 1000) + " s"
@@ -46,8 +55,12 @@ bool MqttPublisher::Start(std::string* error) {
         return false;
     };
     const MqttUrl& url = options_.url;
-    if (mosquitto_pub_topic_check(StatusTopic(url.prefix).c_str()) != MOSQ_ERR_SUCCESS) {
+    if (!UsableTopic(StatusTopic(url.prefix))) {
         return fail("the topic prefix '" + url.prefix + "' is not a valid MQTT topic");
+    }
+    if (options_.discovery && !UsableTopic(options_.discoveryPrefix + "/binary_sensor")) {
+        return fail("the discovery prefix '" + options_.discoveryPrefix +
+                    "' is not a valid MQTT topic");
     }
     if (options_.certFile.empty() != options_.keyFile.empty()) {
         return fail("an MQTT client certificate needs its key and a key its certificate");
@@ -64,8 +77,8 @@ bool MqttPublisher::Start(std::string* error) {
     }
 
     InitLibraryOnce();
-    client_ = mosquitto_new(options_.clientId.empty() ? nullptr : options_.clientId.c_str(), true,
-                            this);
+    client_ =
+        mosquitto_new(options_.clientId.empty() ? nullptr : options_.clientId.c_str(), true, this);
     if (client_ == nullptr) {
         return fail(std::string("cannot create the MQTT client: ") + std::strerror(errno));
     }
@@ -147,6 +160,7 @@ void MqttPublisher::Stop() {
     if (thread_.joinable()) {
         thread_.join();
     }
+    connected_ = false;  // whatever the flush reached: nothing goes out any more
 }
 
 // Needs m_. Queues only: the network thread writes. While no session is up the
@@ -236,6 +250,7 @@ void MqttPublisher::WaitBackOff() {
 }
 
 void MqttPublisher::NetworkLoop() {
+    pthread_setname_np(pthread_self(), "bridge-mqtt");  // for top -H and the soak benchmark
     auto stopping = [this] {
         const std::lock_guard lock(m_);
         return stopping_;

@@ -33,10 +33,10 @@ namespace valdro::bridge {
 struct MqttOptions {
     MqttUrl url;
     MqttCredentials credentials;
-    std::string caFile;    // mqtts: trusted CA certificates (PEM); empty = the system's store
-    std::string certFile;  // mqtts: optional client certificate (PEM) ...
-    std::string keyFile;   // ... and its private key, both or neither
-    std::string clientId;  // empty = a random one
+    std::string caFile;      // mqtts: trusted CA certificates (PEM); empty = the system's store
+    std::string certFile;    // mqtts: optional client certificate (PEM) ...
+    std::string keyFile;     // ... and its private key, both or neither
+    std::string clientId;    // empty = a random one
     bool discovery = false;  // discovery messages for home/building automation servers
     std::string discoveryPrefix = kDefaultDiscoveryPrefix;
     int keepAliveSeconds = 30;

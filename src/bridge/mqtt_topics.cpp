@@ -12,8 +12,8 @@ namespace {
 std::string IdText(const std::string& text) {
     std::string id = text;
     for (char& c : id) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                        c == '_' || c == '-';
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                        (c >= '0' && c <= '9') || c == '_' || c == '-';
         if (!ok) {
             c = '_';
         }
@@ -47,7 +47,9 @@ std::string UnitTitle(std::size_t unit) {
     return unit == 0 ? "Master" : "Slave " + std::to_string(unit);
 }
 
-std::string StatusTopic(const std::string& prefix) { return prefix + "/status"; }
+std::string StatusTopic(const std::string& prefix) {
+    return prefix + "/status";
+}
 
 std::string UnitTopic(const std::string& prefix, std::size_t unit, const std::string& leaf) {
     return prefix + "/" + UnitSegment(unit) + "/" + leaf;
@@ -105,7 +107,8 @@ std::vector<MqttMessage> DiscoveryMessages(const std::string& discoveryPrefix,
             const nlohmann::ordered_json config = {
                 {"name", title + " " + std::to_string(n)},
                 {"unique_id", node + "_" + object},
-                {"state_topic", UnitTopic(prefix, unit, std::string(kind) + "/" + std::to_string(n))},
+                {"state_topic",
+                 UnitTopic(prefix, unit, std::string(kind) + "/" + std::to_string(n))},
                 {"payload_on", "1"},
                 {"payload_off", "0"},
                 {"availability", availability},

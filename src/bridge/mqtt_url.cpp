@@ -92,7 +92,8 @@ std::optional<MqttUrl> ParseMqttUrl(const std::string& text, std::string* error)
     }
     url.port = url.tls ? 8883 : 1883;
     if (!portText.empty() && !ParsePort(portText, url.port)) {
-        return Fail(error, "the MQTT port must be a number from 1 to 65535, not '" + portText + "'");
+        return Fail(error,
+                    "the MQTT port must be a number from 1 to 65535, not '" + portText + "'");
     }
 
     while (!path.empty() && path.back() == '/') {

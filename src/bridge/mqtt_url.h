@@ -12,9 +12,9 @@ inline constexpr const char* kDefaultTopicPrefix = "valdrometrica";
 
 struct MqttUrl {
     bool tls = false;
-    std::string host;     // without brackets for an IPv6 literal
-    int port = 0;         // 1883 for mqtt, 8883 for mqtts when not given
-    std::string prefix;   // topic prefix without a leading or trailing '/'
+    std::string host;          // without brackets for an IPv6 literal
+    int port = 0;              // 1883 for mqtt, 8883 for mqtts when not given
+    std::string prefix;        // topic prefix without a leading or trailing '/'
     std::string Text() const;  // mqtt[s]://host:port/prefix, for log lines
 };
 

@@ -78,7 +78,9 @@ void TempDir::Write(const std::string& name, const std::string& text) const {
 BrokerProcess::BrokerProcess(std::string extraConfig)
     : extra_(std::move(extraConfig)), port_(FreeLoopbackPort()) {}
 
-BrokerProcess::~BrokerProcess() { Stop(); }
+BrokerProcess::~BrokerProcess() {
+    Stop();
+}
 
 bool BrokerProcess::Start() {
     std::ostringstream conf;

@@ -38,8 +38,8 @@ class BrokerProcess {
     BrokerProcess(const BrokerProcess&) = delete;
     BrokerProcess& operator=(const BrokerProcess&) = delete;
 
-    bool Start();  // runs the broker and waits until it listens
-    void Stop();   // SIGTERM and wait
+    bool Start();             // runs the broker and waits until it listens
+    void Stop();              // SIGTERM and wait
     void Signal(int signal);  // SIGSTOP freezes it, SIGCONT thaws it
     int Port() const { return port_; }
     const TempDir& Dir() const { return dir_; }

@@ -52,7 +52,8 @@ void MqttListener::OnMessage(mosquitto*, void* self, const mosquitto_message* m)
     {
         const std::lock_guard lock(l->m_);
         Seen& s = l->topics_[m->topic];
-        s.payload.assign(static_cast<const char*>(m->payload), static_cast<std::size_t>(m->payloadlen));
+        s.payload.assign(static_cast<const char*>(m->payload),
+                         static_cast<std::size_t>(m->payloadlen));
         s.retained = m->retain;
         ++s.count;
         s.sequence = ++l->sequence_;

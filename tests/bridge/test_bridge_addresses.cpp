@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "bridge/bind_address.h"
 #include "bridge/mqtt_credentials.h"
+#include "bridge/mqtt_publisher.h"
 #include "bridge/mqtt_url.h"
 #include "broker_process.h"
 
@@ -140,9 +142,54 @@ TEST(MqttCredentials, OptionsWinOverTheEnvironmentAndPasswordsNeverComeFromArgum
             EXPECT_EQ(c->userName, row.userName) << row.what;
             EXPECT_EQ(c->password, row.passwordOrReason) << row.what;
         } else {
-            EXPECT_NE(error.find(row.passwordOrReason), std::string::npos) << row.what << ": "
-                                                                          << error;
+            EXPECT_NE(error.find(row.passwordOrReason), std::string::npos)
+                << row.what << ": " << error;
         }
+    }
+}
+
+struct StartRow {
+    const char* what;
+    std::function<void(MqttOptions&)> change;
+    const char* reason;
+};
+
+TEST(MqttPublisher, RefusesUnusableOptionsAtStart) {
+    test::TempDir dir;
+    dir.Write("ca.crt", "not checked before the first connect");
+    const std::string ca = dir.File("ca.crt");
+    const StartRow rows[] = {
+        {"wildcard in the prefix", [](MqttOptions& o) { o.url.prefix = "a/+"; }, "'a/+'"},
+        {"invalid UTF-8 in the prefix", [](MqttOptions& o) { o.url.prefix = "a\xff"; }, "prefix"},
+        {"wildcard in the discovery prefix",
+         [](MqttOptions& o) {
+             o.discovery = true;
+             o.discoveryPrefix = "ha/#";
+         },
+         "'ha/#'"},
+        {"TLS files without TLS", [&](MqttOptions& o) { o.caFile = ca; }, "mqtts://"},
+        {"certificate without key",
+         [&](MqttOptions& o) {
+             o.url.tls = true;
+             o.certFile = ca;
+         },
+         "needs its key"},
+        {"unreadable CA file",
+         [&](MqttOptions& o) {
+             o.url.tls = true;
+             o.caFile = dir.File("missing.crt");
+         },
+         "missing.crt"},
+    };
+    for (const StartRow& row : rows) {
+        MqttOptions o;
+        o.url = *ParseMqttUrl("mqtt://127.0.0.1:1/p", nullptr);
+        row.change(o);
+        EventLog log(nullptr);
+        MqttPublisher publisher(o, log);
+        std::string error;
+        EXPECT_FALSE(publisher.Start(&error)) << row.what;
+        EXPECT_NE(error.find(row.reason), std::string::npos) << row.what << ": " << error;
     }
 }
 

@@ -24,12 +24,18 @@ std::string Describe(const LiveIoDelta& delta) {
             continue;
         }
         s << (s.tellp() > 0 ? "; " : "") << "u" << u;
-        if (d.liveChanged) s << " live";
-        if (d.becameKnown) s << " first";
-        if (d.inputs) s << " in=" << std::hex << d.inputs << std::dec;
-        if (d.outputs) s << " out=" << std::hex << d.outputs << std::dec;
-        if (d.nameChanged) s << " name";
-        if (d.stateChanged) s << " state";
+        if (d.liveChanged)
+            s << " live";
+        if (d.becameKnown)
+            s << " first";
+        if (d.inputs)
+            s << " in=" << std::hex << d.inputs << std::dec;
+        if (d.outputs)
+            s << " out=" << std::hex << d.outputs << std::dec;
+        if (d.nameChanged)
+            s << " name";
+        if (d.stateChanged)
+            s << " state";
     }
     return s.str();
 }
@@ -53,8 +59,8 @@ TEST(LiveIoModel, FollowsASequenceOfRecords) {
          "u3 live first in=ffff out=ffff name state; u4 state; u5 state; u6 state; u7 state; "
          "u8 name state",
          0x0009},
-        {"the same record again changes nothing", AllUnits({{0, 0x0001, 0x8000}, {3, 0, 0}}),
-         false, test::Names(), "", 0x0009},
+        {"the same record again changes nothing", AllUnits({{0, 0x0001, 0x8000}, {3, 0, 0}}), false,
+         test::Names(), "", 0x0009},
         {"one input and one output of the Master", AllUnits({{0, 0x0003, 0x0000}, {3, 0, 0}}),
          false, test::Names(), "u0 in=2 out=8000 state", 0x0009},
         {"Slave 3 stops reporting: its values stay", AllUnits({{0, 0x0003, 0}}), false,
@@ -67,13 +73,15 @@ TEST(LiveIoModel, FollowsASequenceOfRecords) {
         {"Slave 8 appears for the first time", AllUnits({{0, 3, 0}, {3, 0x100, 0}, {8, 0, 0}}),
          false, renamed, "u8 live first in=ffff out=ffff state", 0x0109},
         {"one unit reports itself: it is the Master, the Slaves report nothing",
-         SingleUnit(true, 0x0003, 0x0004), false, renamed, "u0 out=4 state; u3 live state; "
-         "u8 live state", 0x0001},
+         SingleUnit(true, 0x0003, 0x0004), false, renamed,
+         "u0 out=4 state; u3 live state; "
+         "u8 live state",
+         0x0001},
         {"the single unit goes offline", SingleUnit(false, 0xFFFF, 0xFFFF), false, renamed,
          "u0 live state", 0x0000},
         {"unit lost: nothing changes that is not live", {}, true, renamed, "", 0x0000},
-        {"back in nine-unit mode", AllUnits({{0, 0x0003, 0x0004}}), false, renamed,
-         "u0 live state", 0x0001},
+        {"back in nine-unit mode", AllUnits({{0, 0x0003, 0x0004}}), false, renamed, "u0 live state",
+         0x0001},
         {"unit lost while the Master reports", {}, true, renamed, "u0 live state", 0x0000},
     };
     LiveIoModel model;

@@ -20,8 +20,8 @@ TEST(ModbusTables, LayoutOfBitsAndRegisters) {
         std::uint8_t output;
     };
     // unit u, number n at u*16 + n-1
-    const Bit bits[] = {{0, 1, 0}, {1, 0, 1}, {15, 1, 0}, {16, 0, 0}, {128, 0, 0}, {130, 1, 0},
-                        {143, 0, 1}};
+    const Bit bits[] = {{0, 1, 0},   {1, 0, 1},   {15, 1, 0}, {16, 0, 0},
+                        {128, 0, 0}, {130, 1, 0}, {143, 0, 1}};
     for (const Bit& b : bits) {
         EXPECT_EQ(t.discreteInputs[b.address], b.input) << b.address;
         EXPECT_EQ(t.coils[b.address], b.output) << b.address;

@@ -37,15 +37,14 @@ TEST(MqttTopics, UnitSegmentsAndTitles) {
 TEST(MqttTopics, FirstRecordThenChangesOnly) {
     LiveIoModel model;
     // Master: inputs 1 and 16 on, output 2 on; Slave 3 reports zeros; the rest nothing.
-    const auto first =
-        AsMap(ChangeMessages("p", model, model.Feed(AllUnits({{0, 0x8001, 0x0002}, {3, 0, 0}}),
-                                                      test::Names())));
+    const auto first = AsMap(ChangeMessages(
+        "p", model, model.Feed(AllUnits({{0, 0x8001, 0x0002}, {3, 0, 0}}), test::Names())));
     // 2 known units x 32 bits + 9 states + 4 names.
     EXPECT_EQ(first.size(), 2u * 32 + 9 + 4);
     const std::pair<const char*, const char*> expected[] = {
-        {"p/master/input/1", "1"},   {"p/master/input/2", "0"},  {"p/master/input/16", "1"},
-        {"p/master/output/1", "0"},  {"p/master/output/2", "1"}, {"p/slave3/input/1", "0"},
-        {"p/master/name", "Hall"},   {"p/slave3/name", "Café"},  {"p/slave8/name", "Gate"},
+        {"p/master/input/1", "1"},     {"p/master/input/2", "0"},     {"p/master/input/16", "1"},
+        {"p/master/output/1", "0"},    {"p/master/output/2", "1"},    {"p/slave3/input/1", "0"},
+        {"p/master/name", "Hall"},     {"p/slave3/name", "Café"},     {"p/slave8/name", "Gate"},
         {"p/slave1/state", "offline"}, {"p/slave8/state", "offline"},
     };
     for (const auto& [topic, payload] : expected) {

@@ -5,7 +5,9 @@
 namespace valdro::test {
 namespace {
 
-bool Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+bool Run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 }  // namespace
 

