@@ -1,5 +1,5 @@
 // The live-I/O model: what each feed changes, the single-unit mapping, the unit
-// lost, and that no index outside 0..8 is ever read.
+// lost, and that no index outside 0..8 is ever read (here or by the topics).
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "bridge/live_io_model.h"
+#include "bridge/mqtt_topics.h"
 #include "bridge_records.h"
 
 namespace valdro::bridge {
@@ -106,9 +107,13 @@ TEST(LiveIoModel, FollowsASequenceOfRecords) {
 TEST(LiveIoModel, UnitIndexOutsideTheSetThrows) {
     LiveIoModel model;
     model.Feed(AllUnits({{0, 1, 1}}), test::Names());
-    EXPECT_NO_THROW(model.Unit(8));
-    EXPECT_THROW(model.Unit(9), std::out_of_range);
-    EXPECT_THROW(model.Unit(static_cast<std::size_t>(-1)), std::out_of_range);
+    EXPECT_EQ(UnitSegment(8), "slave8");
+    for (const std::size_t bad : {std::size_t{9}, static_cast<std::size_t>(-1)}) {
+        EXPECT_THROW(model.Unit(bad), std::out_of_range);
+        EXPECT_THROW(UnitSegment(bad), std::out_of_range);
+        EXPECT_THROW(StatePayload(model, bad), std::out_of_range);
+        EXPECT_THROW(DiscoveryMessages("ha", "p", model, bad), std::out_of_range);
+    }
 }
 
 }  // namespace

@@ -128,6 +128,7 @@ TEST_F(MqttBridge, PatternReachesSubscribersOnChangeOnlyAndStaysRetained) {
         << Mismatch(early, expected);
     ExpectStates(early, "t", kPolls - 1, kMask);
     EXPECT_FALSE(early.Latest("t/slave2/input/1")) << "a unit never seen has no bit topics";
+    EXPECT_FALSE(early.Latest("t/slave2/name")) << "no name, nothing to say";
 
     // On change only: a bit's topic carries one message per change, after the first.
     for (const auto& [unit, n] : {std::pair{0, 1}, {0, 5}, {3, 16}}) {
@@ -251,99 +252,88 @@ TEST_F(MqttBridge, FrozenAndRestartedBrokerNeitherHoldsThePollNorLosesState) {
     EXPECT_EQ(log.Count("MQTT: connected"), 2) << log.All();
 }
 
-TEST(MqttBridgeTls, ClientAndServerCertificatesFromATestCa) {
+// One broker that wants both a client certificate from the test CA and a login.
+TEST(MqttBridgeTls, CertificatesFromATestCaAndAPasswordFromAFile) {
     test::TempDir dir;
     test::TestPki pki;
     ASSERT_TRUE(test::MakeTestPki(dir, &pki));
+    const std::string users = dir.File("passwd");
+    ASSERT_EQ(std::system(("mosquitto_passwd -c -b " + users + " plant s3cret").c_str()), 0);
+    dir.Write("pw", "s3cret\n");
     test::BrokerProcess broker("cafile " + pki.caCert + "\ncertfile " + pki.serverCert +
-                               "\nkeyfile " + pki.serverKey +
-                               "\nrequire_certificate true\nallow_anonymous true\n");
+                               "\nkeyfile " + pki.serverKey + "\nrequire_certificate true\n" +
+                               "allow_anonymous false\npassword_file " + users + "\n");
     ASSERT_TRUE(broker.Start()) << broker.Log();
     MqttListener l;
-    ASSERT_TRUE(
-        l.Connect(broker.Port(), "s/#", {pki.caCert, pki.clientCert, pki.clientKey, "", ""}));
+    ASSERT_TRUE(l.Connect(broker.Port(), "s/#",
+                          {pki.caCert, pki.clientCert, pki.clientKey, "plant", "s3cret"}));
 
-    KeptLog log;
+    std::string error;
+    const auto login = ResolveMqttCredentials({"plant", dir.File("pw")}, nullptr, &error);
+    ASSERT_TRUE(login) << error;
     MqttOptions good = LoopbackMqtt(broker.Port(), "s", true);
     good.caFile = pki.caCert;
     good.certFile = pki.clientCert;
     good.keyFile = pki.clientKey;
+    good.credentials = *login;
+    KeptLog log;
     Bridge bridge(MqttOnly(good), log.log);
-    std::string error;
     ASSERT_TRUE(bridge.Start(&error)) << error;
     bridge.Feed(PatternRecord(0, 0), test::Names());
     ASSERT_TRUE(l.WaitFor("s/status", "online", 10s)) << log.All() << broker.Log();
     ExpectStates(l, "s", 0, 0);
 
-    // A broker certificate from a CA the bridge does not trust: never connected,
-    // said once, retried all the same.
-    KeptLog strangerLog;
+    // Refused by the broker (no login) and refusing the broker (a CA the bridge does
+    // not trust): never connected, said once, retried all the same.
+    MqttOptions anonymous = good;
+    anonymous.credentials = {};
     MqttOptions stranger = good;
     stranger.caFile = pki.strangerCaCert;
-    stranger.url.prefix = "x";
-    Bridge refused(MqttOnly(stranger), strangerLog.log);
-    ASSERT_TRUE(refused.Start(&error)) << error;
-    ASSERT_TRUE(WaitUntil([&] { return strangerLog.Count("cannot connect") == 1; }));
-    std::this_thread::sleep_for(1s);
-    EXPECT_FALSE(refused.Mqtt()->Connected());
-    EXPECT_EQ(refused.Mqtt()->Connections(), 0u);
-    EXPECT_EQ(strangerLog.Count("cannot connect"), 1) << strangerLog.All();
-    EXPECT_EQ(strangerLog.Count("certificate verify failed"), 1) << strangerLog.All();
-}
-
-TEST(MqttBridgeLogin, PasswordFromAFileLogsIn) {
-    test::TempDir dir;
-    ASSERT_EQ(
-        std::system(("mosquitto_passwd -c -b " + dir.File("passwd") + " plant s3cret").c_str()), 0);
-    dir.Write("pw", "s3cret\n");
-    test::BrokerProcess broker("allow_anonymous false\npassword_file " + dir.File("passwd") + "\n");
-    ASSERT_TRUE(broker.Start()) << broker.Log();
-    MqttListener l;
-    ASSERT_TRUE(l.Connect(broker.Port(), "l/#", {"", "", "", "plant", "s3cret"}));
-
-    std::string error;
-    const auto login = ResolveMqttCredentials({"plant", dir.File("pw")}, nullptr, &error);
-    ASSERT_TRUE(login) << error;
-    MqttOptions options = LoopbackMqtt(broker.Port(), "l");
-    options.credentials = *login;
-    KeptLog log;
-    Bridge bridge(MqttOnly(options), log.log);
-    ASSERT_TRUE(bridge.Start(&error)) << error;
-    bridge.Feed(PatternRecord(0, 0), test::Names());
-    EXPECT_TRUE(l.WaitFor("l/status", "online", 10s)) << log.All();
-
-    KeptLog anonymousLog;
-    Bridge anonymous(MqttOnly(LoopbackMqtt(broker.Port(), "l")), anonymousLog.log);
-    ASSERT_TRUE(anonymous.Start(&error)) << error;
-    ASSERT_TRUE(WaitUntil([&] { return anonymousLog.Count("not authori") == 1; }))
-        << anonymousLog.All();
-    std::this_thread::sleep_for(500ms);
-    EXPECT_EQ(anonymousLog.Count("cannot connect"), 1) << anonymousLog.All();
-    EXPECT_FALSE(anonymous.Mqtt()->Connected());
+    for (const auto& [options, reason] :
+         {std::pair{anonymous, "not authorised"}, {stranger, "certificate verify failed"}}) {
+        KeptLog refusedLog;
+        Bridge refused(MqttOnly(options), refusedLog.log);
+        ASSERT_TRUE(refused.Start(&error)) << error;
+        ASSERT_TRUE(WaitUntil([&] { return refusedLog.Count(reason) == 1; })) << refusedLog.All();
+        std::this_thread::sleep_for(500ms);  // several more retries
+        EXPECT_EQ(refusedLog.Count("cannot connect"), 1) << refusedLog.All();
+        EXPECT_EQ(refused.Mqtt()->Connections(), 0u) << reason;
+    }
 }
 
 TEST_F(MqttBridge, DiscoveryAnnouncesKnownUnitsAndFollowsRenames) {
     MqttListener l;
     ASSERT_TRUE(l.Connect(broker.Port(), "homeassistant/#"));
-    MqttOptions options = LoopbackMqtt(broker.Port(), "d");
+    MqttOptions options = LoopbackMqtt(broker.Port(), "plant/io");
     options.discovery = true;
     Bridge bridge(MqttOnly(options), log.log);
     ASSERT_TRUE(bridge.Start(&error)) << error;
-    bridge.Feed(PatternRecord(0, 0b100), test::Names());  // Master and Slave 3
-    const std::string topic = "homeassistant/binary_sensor/d/slave3_output_7/config";
-    ASSERT_TRUE(WaitUntil([&] { return l.All().size() == 64; })) << l.All().size();
-    EXPECT_EQ(nlohmann::json::parse(l.Latest(topic)->payload)["device"]["name"], "Café");
+    bridge.Feed(PatternRecord(0, 0b110), test::Names());  // Master, Slave 2 (no name), Slave 3
+    const std::string topic = "homeassistant/binary_sensor/plant_io/slave3_output_7/config";
+    ASSERT_TRUE(WaitUntil([&] { return l.All().size() == 3 * 32; })) << l.All().size();
+    const auto j = nlohmann::json::parse(l.Latest(topic)->payload);
+    EXPECT_EQ(j["name"], "Output 7");
+    EXPECT_EQ(j["unique_id"], "plant_io_slave3_output_7");
+    EXPECT_EQ(j["state_topic"], "plant/io/slave3/output/7");
+    EXPECT_EQ(j["payload_on"], "1");
+    EXPECT_EQ(j["payload_off"], "0");
+    EXPECT_EQ(j["availability"][0]["topic"], "plant/io/status");
+    EXPECT_EQ(j["availability"][1]["topic"], "plant/io/slave3/state");
+    EXPECT_EQ(j["availability_mode"], "all");
+    EXPECT_EQ(j["device"]["name"], "Café");
+    const auto unnamed = l.Latest("homeassistant/binary_sensor/plant_io/slave2_input_1/config");
+    EXPECT_EQ(nlohmann::json::parse(unnamed->payload)["device"]["name"], "Slave 2");
 
     UnitNames renamed = test::Names();
     renamed[3] = "Café terrace";
-    bridge.Feed(PatternRecord(1, 0b100), renamed);
+    bridge.Feed(PatternRecord(1, 0b110), renamed);
     ASSERT_TRUE(WaitUntil([&] { return l.Latest(topic)->count == 2; }));
     EXPECT_EQ(nlohmann::json::parse(l.Latest(topic)->payload)["device"]["name"], "Café terrace");
-    EXPECT_EQ(l.Latest("homeassistant/binary_sensor/d/master_input_1/config")->count, 1);
+    EXPECT_EQ(l.Latest("homeassistant/binary_sensor/plant_io/master_input_1/config")->count, 1);
 
     MqttListener late;
     ASSERT_TRUE(late.Connect(broker.Port(), "homeassistant/#"));
-    ASSERT_TRUE(WaitUntil([&] { return late.All().size() == 64; }));
+    ASSERT_TRUE(WaitUntil([&] { return late.All().size() == 3 * 32; }));
     EXPECT_TRUE(late.Latest(topic)->retained);
 }
 
