@@ -2,20 +2,22 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 
 namespace valdro {
 
 std::string UtcTimestamp() {
-    const auto now = std::chrono::system_clock::now();
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-    const std::time_t secs = static_cast<std::time_t>(ms / 1000);
-    std::tm t{};
-    gmtime_r(&secs, &t);
+    // The C++ calendar rather than gmtime_r, which Windows does not have.
+    using namespace std::chrono;
+    const auto now = floor<milliseconds>(system_clock::now());
+    const auto day = floor<days>(now);
+    const year_month_day date{day};
+    const hh_mm_ss time{now - day};
     char text[32];
-    const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &t);
-    std::snprintf(text + n, sizeof text - n, ".%03dZ", static_cast<int>(ms % 1000));
+    std::snprintf(
+        text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", static_cast<int>(date.year()),
+        static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+        static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+        static_cast<int>(time.seconds().count()), static_cast<int>(time.subseconds().count()));
     return text;
 }
 

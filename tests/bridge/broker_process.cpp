@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -58,21 +57,8 @@ bool WaitListening(int port, int timeoutMs) {
     return false;
 }
 
-TempDir::TempDir() {
-    std::string pattern = "/tmp/valdro-bridge-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
-void TempDir::Write(const std::string& name, const std::string& text) const {
-    std::ofstream(File(name), std::ios::binary) << text;
+void WriteFile(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
 }
 
 BrokerProcess::BrokerProcess(std::string extraConfig)
@@ -86,17 +72,17 @@ bool BrokerProcess::Start() {
     std::ostringstream conf;
     conf << "listener " << port_ << " 127.0.0.1\n"
          << "persistence false\n"
-         << "log_dest file " << dir_.File("broker.log") << "\n"
+         << "log_dest file " << (dir_ / "broker.log").string() << "\n"
          << extra_;
     if (geteuid() == 0) {
         conf << "user root\n";  // else it drops to a user that cannot read our folder
     }
-    dir_.Write("broker.conf", conf.str());
-    const std::string confPath = dir_.File("broker.conf");
+    WriteFile(dir_ / "broker.conf", conf.str());
+    const std::string confPath = (dir_ / "broker.conf").string();
     pid_ = fork();
     if (pid_ == 0) {
         // Its own start-up warnings go to a file beside its log, not into the test output.
-        const int out = open(dir_.File("broker.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int out = open((dir_ / "broker.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(out, 1);
         dup2(out, 2);
         execl(kBroker, kBroker, "-c", confPath.c_str(), static_cast<char*>(nullptr));
@@ -121,7 +107,7 @@ void BrokerProcess::Signal(int signal) {
 }
 
 std::string BrokerProcess::Log() const {
-    std::ifstream in(dir_.File("broker.log"));
+    std::ifstream in((dir_ / "broker.log").string());
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();

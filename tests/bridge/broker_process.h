@@ -5,7 +5,10 @@
 
 #include <sys/types.h>
 
+#include <filesystem>
 #include <string>
+
+#include "support/temp_dir.h"
 
 namespace valdro::test {
 
@@ -14,20 +17,8 @@ int FreeLoopbackPort();
 // True once something accepts TCP connections on 127.0.0.1:port (waits up to timeoutMs).
 bool WaitListening(int port, int timeoutMs);
 
-// A private folder under /tmp, removed with everything in it.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-    void Write(const std::string& name, const std::string& text) const;
-
-  private:
-    std::string path_;
-};
+// Writes text into a file, replacing it.
+void WriteFile(const std::filesystem::path& path, const std::string& text);
 
 class BrokerProcess {
   public:
@@ -42,11 +33,10 @@ class BrokerProcess {
     void Stop();              // SIGTERM and wait
     void Signal(int signal);  // SIGSTOP freezes it, SIGCONT thaws it
     int Port() const { return port_; }
-    const TempDir& Dir() const { return dir_; }
     std::string Log() const;  // the broker's own log, for failure messages
 
   private:
-    TempDir dir_;
+    testing::TempDir dir_;
     std::string extra_;
     int port_;
     pid_t pid_ = -1;

@@ -90,10 +90,10 @@ struct LoginRow {
 };
 
 TEST(MqttCredentials, OptionsWinOverTheEnvironmentAndPasswordsNeverComeFromArguments) {
-    test::TempDir dir;
-    dir.Write("pw", "s3cret\r\nsecond line ignored\n");
-    dir.Write("empty", "");
-    const std::string pw = dir.File("pw");
+    testing::TempDir dir;
+    test::WriteFile(dir / "pw", "s3cret\r\nsecond line ignored\n");
+    test::WriteFile(dir / "empty", "");
+    const std::string pw = (dir / "pw").string();
     const LoginRow rows[] = {
         {"nothing: anonymous", {}, {}, true, "", ""},
         {"environment only",
@@ -114,8 +114,13 @@ TEST(MqttCredentials, OptionsWinOverTheEnvironmentAndPasswordsNeverComeFromArgum
          true,
          "u",
          "s3cret"},
-        {"an empty password file is no password", {"u", dir.File("empty")}, {}, true, "u", ""},
-        {"unreadable password file", {"u", dir.File("missing")}, {}, false, "", "missing"},
+        {"an empty password file is no password",
+         {"u", (dir / "empty").string()},
+         {},
+         true,
+         "u",
+         ""},
+        {"unreadable password file", {"u", (dir / "missing").string()}, {}, false, "", "missing"},
         {"a password without a user name", {"", pw}, {}, false, "", kUserNameVariable},
     };
     for (const LoginRow& row : rows) {
@@ -143,9 +148,9 @@ struct StartRow {
 };
 
 TEST(MqttPublisher, RefusesUnusableOptionsAtStart) {
-    test::TempDir dir;
-    dir.Write("ca.crt", "not checked before the first connect");
-    const std::string ca = dir.File("ca.crt");
+    testing::TempDir dir;
+    test::WriteFile(dir / "ca.crt", "not checked before the first connect");
+    const std::string ca = (dir / "ca.crt").string();
     const StartRow rows[] = {
         {"wildcard in the prefix", [](MqttOptions& o) { o.url.prefix = "a/+"; }, "'a/+'"},
         {"invalid UTF-8 in the prefix", [](MqttOptions& o) { o.url.prefix = "a\xff"; }, "prefix"},
@@ -165,7 +170,7 @@ TEST(MqttPublisher, RefusesUnusableOptionsAtStart) {
         {"unreadable CA file",
          [&](MqttOptions& o) {
              o.url.tls = true;
-             o.caFile = dir.File("missing.crt");
+             o.caFile = (dir / "missing.crt").string();
          },
          "missing.crt"},
     };

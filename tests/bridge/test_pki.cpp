@@ -11,11 +11,11 @@ bool Run(const std::string& command) {
 
 }  // namespace
 
-bool MakeTestPki(const TempDir& dir, TestPki* pki) {
-    const std::string d = dir.Path() + "/";
+bool MakeTestPki(const testing::TempDir& dir, TestPki* pki) {
+    const std::string d = dir.path().string() + "/";
     // EC keys: quick to make, and any broker build of the last years takes them.
     const std::string key = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
-    dir.Write("server.ext", "subjectAltName=IP:127.0.0.1,DNS:localhost\n");
+    WriteFile(dir / "server.ext", "subjectAltName=IP:127.0.0.1,DNS:localhost\n");
     const bool ok =
         Run("openssl req -x509 " + key + " -days 2 -subj '/CN=Valdro test CA' -keyout " + d +
             "ca.key -out " + d + "ca.crt") &&

@@ -17,6 +17,6 @@ struct TestPki {
 };
 
 // Writes everything into dir; false when openssl fails.
-bool MakeTestPki(const TempDir& dir, TestPki* pki);
+bool MakeTestPki(const testing::TempDir& dir, TestPki* pki);
 
 }  // namespace valdro::test

@@ -254,12 +254,12 @@ TEST_F(MqttBridge, FrozenAndRestartedBrokerNeitherHoldsThePollNorLosesState) {
 
 // One broker that wants both a client certificate from the test CA and a login.
 TEST(MqttBridgeTls, CertificatesFromATestCaAndAPasswordFromAFile) {
-    test::TempDir dir;
+    testing::TempDir dir;
     test::TestPki pki;
     ASSERT_TRUE(test::MakeTestPki(dir, &pki));
-    const std::string users = dir.File("passwd");
+    const std::string users = (dir / "passwd").string();
     ASSERT_EQ(std::system(("mosquitto_passwd -c -b " + users + " plant s3cret").c_str()), 0);
-    dir.Write("pw", "s3cret\n");
+    test::WriteFile(dir / "pw", "s3cret\n");
     test::BrokerProcess broker("cafile " + pki.caCert + "\ncertfile " + pki.serverCert +
                                "\nkeyfile " + pki.serverKey + "\nrequire_certificate true\n" +
                                "allow_anonymous false\npassword_file " + users + "\n");
@@ -269,7 +269,7 @@ TEST(MqttBridgeTls, CertificatesFromATestCaAndAPasswordFromAFile) {
                           {pki.caCert, pki.clientCert, pki.clientKey, "plant", "s3cret"}));
 
     std::string error;
-    const auto login = ResolveMqttCredentials({"plant", dir.File("pw")}, nullptr, &error);
+    const auto login = ResolveMqttCredentials({"plant", (dir / "pw").string()}, nullptr, &error);
     ASSERT_TRUE(login) << error;
     MqttOptions good = LoopbackMqtt(broker.Port(), "s", true);
     good.caFile = pki.caCert;
