@@ -9,7 +9,7 @@
 
 #include "config/config_set.h"
 #include "device/download_layouts.h"
-#include "device/link_ui.h"
+#include "device/link_events.h"
 #include "device/owner_loop.h"
 #include "device/protocol_engine.h"
 #include "device/simulated_platform.h"
@@ -20,15 +20,14 @@ namespace {
 
 constexpr int kExchanges = layout::kMasterDownloadReports;
 
-class QuietUi : public LinkUi {
+class QuietEvents : public LinkEvents {
   public:
-    void ShowError(const std::string&) override { ++errors; }
-    void ShowInformation(const std::string&) override { ++completed; }
-    int CurrentUnit() const override { return 0; }
-    void StatusPageReset() override {}
-    void StatusPageConnected() override {}
-    void PaintStatus(const StatusRecord&) override {}
-    void SetStatusRowTitles(int, const std::array<std::string, 9>&) override {}
+    void LinkFailed(const LinkError&) override { ++errors; }
+    void DownloadComplete() override { ++completed; }
+    void MonitoringStarted() override {}
+    void MonitoringStopped() override {}
+    void StatusReceived(const StatusRecord&) override {}
+    void UnitNamesReceived(NameRows, const std::array<std::string, 9>&) override {}
     int completed = 0;
     int errors = 0;
 };
@@ -41,23 +40,23 @@ void PerExchange(benchmark::State& state) {
 void BM_MasterDownloadThroughEngine(benchmark::State& state) {
     SimulatedUnit sim;
     SimulatedPlatform platform(sim);
-    QuietUi ui;
+    QuietEvents events;
     ConfigSet config;
     config.SetDefaults();
     OwnerLoop loop;
-    ProtocolEngine engine(platform, ui, config, loop);
+    ProtocolEngine engine(platform, events, loop);
     loop.SetDelivery([&] { engine.DeliverPendingReport(); });
-    loop.SetTick([&] { engine.Timer1Timer(); });
+    loop.SetTick([&] { engine.Tick(); });
     if (!engine.FindMaster()) {
         state.SkipWithError("no simulated unit");
         return;
     }
     for (auto _ : state) {
-        const int before = ui.completed;
-        engine.StartDownload();
-        if (!loop.RunUntil([&] { return ui.completed != before || ui.errors != 0; },
+        const int before = events.completed;
+        engine.StartDownload(config, 0);
+        if (!loop.RunUntil([&] { return events.completed != before || events.errors != 0; },
                            std::chrono::seconds(60)) ||
-            ui.errors != 0) {
+            events.errors != 0) {
             state.SkipWithError("download did not complete");
             break;
         }

@@ -1,53 +1,72 @@
 #include "cli/cli_device.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include "config/hex_text.h"
-#include "device/hid_report.h"
-#include "device/hidapi_platform.h"
-#include "device/simulated_platform.h"
+#include "device/unit_identity.h"
 
 namespace valdro::cli {
 
+namespace {
+std::string OptionSpelling(const DeviceOptionInfo& o) {
+    return std::string("--") + o.name;
+}
+}  // namespace
+
+const std::string& DeviceOptionsUsage() {
+    // "  --name VALUE" in 20 columns, the help beside it, continued lines indented.
+    static const std::string usage = [] {
+        std::string text;
+        for (const DeviceOptionInfo& o : kDeviceOptionTable) {
+            std::string left = "  " + OptionSpelling(o);
+            if (*o.valueName != '\0') {
+                left += std::string(" ") + o.valueName;
+            }
+            left.resize(std::max<std::size_t>(left.size() + 2, 20), ' ');
+            text += left;
+            for (const char* c = o.help; *c != '\0'; ++c) {
+                text += *c;
+                if (*c == '\n') {
+                    text += std::string(20, ' ');
+                }
+            }
+            text += '\n';
+        }
+        return text;
+    }();
+    return usage;
+}
+
 void AddDeviceOptions(ArgParser& parser) {
-    parser.Flag("--simulate").Option("--device").Option("--trace").Option("--sim-status");
+    for (const DeviceOptionInfo& o : kDeviceOptionTable) {
+        if (*o.valueName == '\0') {
+            parser.Flag(OptionSpelling(o));
+        } else {
+            parser.Option(OptionSpelling(o));
+        }
+    }
 }
 
 std::optional<int> ReadDeviceOptions(const ArgParser& parser, DeviceOptions& out) {
-    out.simulate = parser.Has("--simulate");
-    out.devicePath = parser.Value("--device").value_or("");
-    out.tracePath = parser.Value("--trace").value_or("");
-    if (const auto hex = parser.Value("--sim-status")) {
-        if (!out.simulate) {
-            return parser.UsageError("--sim-status needs --simulate");
-        }
-        auto bytes = ParseHexBytes(*hex, kReportSize - 2);
-        if (!bytes || bytes->empty()) {
-            return parser.UsageError(
-                "--sim-status takes 1 to 63 bytes in hex, e.g. \"00 03 01 00\"");
-        }
-        out.simStatus = std::move(*bytes);
+    DeviceArguments arguments;
+    arguments.simulate = parser.Has("--simulate");
+    arguments.device = parser.Value("--device");
+    arguments.trace = parser.Value("--trace");
+    arguments.simStatus = parser.Value("--sim-status");
+    if (const auto error = ReadDeviceArguments(arguments, out)) {
+        return parser.UsageError(*error);
     }
     return std::nullopt;
 }
 
-DeviceSession::DeviceSession(const DeviceOptions& options) : devicePath_(options.devicePath) {
-    if (options.simulate) {
-        unit_ = std::make_unique<SimulatedUnit>();
-        if (!options.simStatus.empty()) {
-            unit_->SetStatusOverride(options.simStatus);
-        }
-        platform_ = std::make_unique<SimulatedPlatform>(*unit_);
-    } else {
-        platform_ = std::make_unique<HidapiPlatform>();
+bool TraceReady(const DeviceSession& session) {
+    if (session.TraceError().empty()) {
+        return true;
     }
-    if (!options.tracePath.empty() && !trace_.Open(options.tracePath)) {
-        std::cerr << "valdrometrica-cli: cannot write the trace file " << options.tracePath << "\n";
-        traceReady_ = false;
-    }
+    std::cerr << "valdrometrica-cli: " << session.TraceError() << "\n";
+    return false;
 }
-
-DeviceSession::~DeviceSession() = default;
 
 std::vector<HidInterfaceInfo> OrvelixInterfaces(HidPlatform& platform) {
     std::vector<HidInterfaceInfo> units;
@@ -68,28 +87,23 @@ std::string PermissionHint(const std::string& path) {
            "and replug the unit. See \"Using a unit on Linux (permissions)\" in README.md.\n";
 }
 
-std::string DeviceSession::ExplainUnreachableUnit() {
-    const std::vector<HidInterfaceInfo> units = OrvelixInterfaces(*platform_);
-    if (!devicePath_.empty()) {
-        OpenError error = OpenError::None;
-        if (platform_->Open(devicePath_, &error) == nullptr) {
-            if (error == OpenError::PermissionDenied) {
-                return PermissionHint(devicePath_);
-            }
-            return "Cannot open " + devicePath_ + " (see 'valdrometrica-cli list').\n";
-        }
-        return devicePath_ + " opens, but is not an ORVELIX unit answering in application mode.\n";
-    }
-    if (units.empty()) {
-        return "No ORVELIX unit (USB 04D8:FD37) is attached.\n";
-    }
-    for (const HidInterfaceInfo& info : units) {
-        OpenError error = OpenError::None;
-        if (platform_->Open(info.path, &error) == nullptr && error == OpenError::PermissionDenied) {
-            return PermissionHint(info.path);
+std::string ExplainCannotFind(const LinkError& error, const DeviceOptions& options) {
+    if (error.open) {
+        const std::string& path = error.open->path;
+        switch (error.open->reason) {
+            case OpenError::AccessDenied:
+                return PermissionHint(path);
+            case OpenError::Busy:
+                return path + " is in use by another program.\n";
+            default:
+                return "Cannot open " + path + " (see 'valdrometrica-cli list').\n";
         }
     }
-    return "An ORVELIX unit is attached but did not answer (see 'valdrometrica-cli list').\n";
+    if (!options.devicePath.empty()) {
+        return "No ORVELIX unit at " + options.devicePath + " (see 'valdrometrica-cli list').\n";
+    }
+    return "No ORVELIX unit (USB " + HexWord(kOrvelixVendorId) + ":" + HexWord(kOrvelixProductId) +
+           ") is attached.\n";
 }
 
 }  // namespace valdro::cli

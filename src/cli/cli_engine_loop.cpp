@@ -1,18 +1,14 @@
 #include "cli/cli_engine_loop.h"
 
-#include "cli/cli_link_ui.h"
+#include "cli/cli_link_events.h"
 
 namespace valdro::cli {
 
-void DriveEngineOnLoop(ProtocolEngine& engine, OwnerLoop& loop, DeviceSession& session,
-                       const DeviceOptions& options) {
-    engine.SetTrace(session.Trace());
-    if (!options.devicePath.empty()) {
-        engine.SetDevicePath(options.devicePath);
-    }
+void DriveEngineOnLoop(ProtocolEngine& engine, OwnerLoop& loop, DeviceSession& session) {
+    session.Attach(engine);
     loop.SetDelivery([&engine] { engine.DeliverPendingReport(); });
     loop.SetTick([&engine, &loop] {
-        engine.Timer1Timer();
+        engine.Tick();
         if (Interrupted()) {
             loop.Quit();
         }

@@ -8,7 +8,6 @@
 
 namespace valdro::cli {
 
-void DriveEngineOnLoop(ProtocolEngine& engine, OwnerLoop& loop, DeviceSession& session,
-                       const DeviceOptions& options);
+void DriveEngineOnLoop(ProtocolEngine& engine, OwnerLoop& loop, DeviceSession& session);
 
 }  // namespace valdro::cli

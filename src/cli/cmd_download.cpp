@@ -10,7 +10,7 @@
 #include "cli/cli_device.h"
 #include "cli/cli_engine_loop.h"
 #include "cli/cli_files.h"
-#include "cli/cli_link_ui.h"
+#include "cli/cli_link_events.h"
 #include "config/config_check.h"
 #include "config/config_set.h"
 #include "device/owner_loop.h"
@@ -32,7 +32,7 @@ constexpr const char* kUsage =
     "  --unit N          0 = Master (default), 1 to 8 = Slave N\n"
     "  --strict          send nothing when the check finds an error\n";
 
-const std::string kFullUsage = std::string(kUsage) + kDeviceOptionsUsage;
+const std::string kFullUsage = std::string(kUsage) + DeviceOptionsUsage();
 
 int RunDownload(const std::vector<std::string>& args) {
     ArgParser parser("download", kFullUsage);
@@ -79,25 +79,25 @@ int RunDownload(const std::vector<std::string>& args) {
     }
 
     DeviceSession session(options);
-    if (!session.TraceReady()) {
+    if (!TraceReady(session)) {
         return kExitFailure;
     }
     InstallInterruptHandler();
-    CliLinkUi ui(unit);
+    CliLinkEvents ui;
     OwnerLoop loop;
-    ProtocolEngine engine(session.Platform(), ui, config, loop);
-    DriveEngineOnLoop(engine, loop, session, options);
+    ProtocolEngine engine(session.Platform(), ui, loop);
+    DriveEngineOnLoop(engine, loop, session);
 
-    engine.StartDownload();
+    engine.StartDownload(config, unit);
     // Every exchange is bounded by the one-second reply watchdog, so the download
     // ends on its own; the hour is only a backstop.
     const bool ended = loop.RunUntil(
-        [&] { return ui.Failed() || (engine.LinkState() == 0 && !ui.LastInformation().empty()); },
+        [&] { return ui.Failed() || (engine.LinkState() == LinkState::Idle && ui.Completed()); },
         std::chrono::hours(1));
     engine.Shutdown();
 
-    if (ui.LastError() == link_message::kCannotFind) {
-        std::cerr << session.ExplainUnreachableUnit();
+    if (const LinkError* error = ui.CannotFind()) {
+        std::cerr << ExplainCannotFind(*error, options);
     }
     if (!ended || Interrupted()) {
         std::cerr << "valdrometrica-cli: download interrupted\n";

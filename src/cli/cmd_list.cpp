@@ -42,10 +42,11 @@ int RunList(const std::vector<std::string>& args) {
         const bool opens = session.Platform().Open(info.path, &error) != nullptr;
         std::string access = "ok";
         if (!opens) {
-            denied = denied || error == OpenError::PermissionDenied;
-            access = error == OpenError::PermissionDenied ? "permission denied"
-                     : error == OpenError::NotFound       ? "gone"
-                                                          : "cannot open";
+            denied = denied || error == OpenError::AccessDenied;
+            access = error == OpenError::AccessDenied ? "permission denied"
+                     : error == OpenError::Busy       ? "busy"
+                     : error == OpenError::NotFound   ? "gone"
+                                                      : "cannot open";
         }
         std::cout << info.path << "  revision " << HexWord(info.release) << " ("
                   << RevisionMeaning(info.release) << ")";

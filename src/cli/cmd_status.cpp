@@ -9,9 +9,8 @@
 #include "cli/cli_command.h"
 #include "cli/cli_device.h"
 #include "cli/cli_engine_loop.h"
-#include "cli/cli_link_ui.h"
+#include "cli/cli_link_events.h"
 #include "cli/status_output.h"
-#include "config/config_set.h"
 #include "config/text_codec.h"
 #include "device/owner_loop.h"
 #include "device/protocol_engine.h"
@@ -35,19 +34,19 @@ constexpr const char* kUsage =
     "  --csv FILE        append a row per change of an input or output:\n"
     "                    time,unit,kind,number,state (the first status logged whole)\n";
 
-const std::string kFullUsage = std::string(kUsage) + kDeviceOptionsUsage;
+const std::string kFullUsage = std::string(kUsage) + DeviceOptionsUsage();
 
 // The Status page as the command sees it: the last record, its row titles, and
 // whether a whole poll (record and, when they are fetched, its names) is in.
-class StatusUi : public CliLinkUi {
+class StatusUi : public CliLinkEvents {
   public:
     void Attach(const ProtocolEngine& engine, StatusChangeLog* log) {
         engine_ = &engine;
         log_ = log;
     }
 
-    void StatusPageReset() override { ended_ = true; }
-    void PaintStatus(const StatusRecord& record) override {
+    void MonitoringStopped() override { ended_ = true; }
+    void StatusReceived(const StatusRecord& record) override {
         record_ = record;
         if (log_ != nullptr) {
             log_->Record(record, UtcTimestamp());
@@ -59,13 +58,10 @@ class StatusUi : public CliLinkUi {
             awaitingNames_ = true;
         }
     }
-    void SetStatusRowTitles(int which, const std::array<std::string, 9>& names) override {
-        if (which == 1) {
-            titles_[0] = DecodeCp1252(names[0]);
-        } else if (which == 2) {
-            for (std::size_t u = 0; u < names.size(); ++u) {
-                titles_[u] = DecodeCp1252(names[u]);
-            }
+    void UnitNamesReceived(NameRows rows, const std::array<std::string, 9>& names) override {
+        const std::size_t count = rows == NameRows::SingleUnit ? 1 : names.size();
+        for (std::size_t u = 0; u < count; ++u) {
+            titles_[u] = DecodeCp1252(names[u]);
         }
         if (awaitingNames_) {
             awaitingNames_ = false;
@@ -115,22 +111,21 @@ int RunStatus(const std::vector<std::string>& args) {
     }
 
     DeviceSession session(options);
-    if (!session.TraceReady()) {
+    if (!TraceReady(session)) {
         return kExitFailure;
     }
     InstallInterruptHandler();
     StatusUi ui;
-    const ConfigSet config{};  // monitoring sends no configuration
     OwnerLoop loop;
-    ProtocolEngine engine(session.Platform(), ui, config, loop);
+    ProtocolEngine engine(session.Platform(), ui, loop);
     ui.Attach(engine, csv ? &log : nullptr);
-    DriveEngineOnLoop(engine, loop, session, options);
+    DriveEngineOnLoop(engine, loop, session);
 
-    engine.StatusConnectButtonClick();
+    engine.StartMonitoring();
     if (!engine.Monitoring()) {
         engine.Shutdown();
-        if (ui.LastError() == link_message::kCannotFind) {
-            std::cerr << session.ExplainUnreachableUnit();
+        if (const LinkError* error = ui.CannotFind()) {
+            std::cerr << ExplainCannotFind(*error, options);
         }
         return kExitFailure;
     }

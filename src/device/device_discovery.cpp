@@ -3,6 +3,7 @@
 #include "device/hardware_id.h"
 #include "device/protocol_engine.h"
 #include "device/receive_thread.h"
+#include "device/unit_identity.h"
 
 namespace valdro {
 namespace {
@@ -21,7 +22,9 @@ void ProtocolEngine::SetDevicePath(std::string path) {
 void ProtocolEngine::ReleaseChannel() {
     // The receive thread may wait in a hand-off or a read: release it, join it,
     // and only then close the handles it used.
-    handOff_->Cancel();
+    if (handOff_) {
+        handOff_->Cancel();
+    }
     comms_.reset();
     readHandle_.reset();
     writeHandle_.reset();
@@ -43,28 +46,36 @@ void ProtocolEngine::OpenDevice(std::string_view fragment) {
         // The first match ends the search, whether or not it opens. Whatever is
         // left of a dropped channel goes first: its thread has ended or is ending.
         ReleaseChannel();
+        OpenError error = OpenError::Other;  // unless the platform says more
         writeHandle_ = platform_.Open(info.path, nullptr);
-        readHandle_ = platform_.Open(info.path, nullptr);
-        if (readHandle_) {
-            channelPath_ = info.path;
-            handOff_->Reset();
-            channelOpen_.store(true);
-            comms_ = std::make_unique<Port1Comms>(*readHandle_, *handOff_, channelOpen_);
-        } else {
+        readHandle_ = platform_.Open(info.path, &error);
+        if (!readHandle_) {
+            // Kept so that "Cannot find ORVELIX" can say why a listed unit was not used.
+            lastOpenFailure_ = OpenFailure{info.path, error};
             writeHandle_.reset();
+            return;
+        }
+        channelPath_ = info.path;
+        channelOpen_.store(true);
+        if (handOff_) {
+            handOff_->Reset();
+            comms_ = std::make_unique<Port1Comms>(
+                *readHandle_, *handOff_, channelOpen_,
+                [this](std::string_view reason) { TraceReadFailure(reason); });
         }
         return;
     }
 }
 
 bool ProtocolEngine::FindMaster() {
+    lastOpenFailure_.reset();
     if (!channelOpen_) {
         OpenDevice(kApplicationFragment);
     }
     if (!channelOpen_) {
         OpenDevice(kProgramModeFragment);
         if (channelOpen_) {
-            ui_.ShowError(link_message::kProgramMode);
+            Fail(LinkFailure::ProgramMode);
             return false;
         }
     }
@@ -72,7 +83,7 @@ bool ProtocolEngine::FindMaster() {
         OpenDevice(kAnyRevisionFragment);
     }
     if (!channelOpen_) {
-        ui_.ShowError(link_message::kCannotFind);
+        events_.LinkFailed(LinkError{LinkFailure::CannotFind, lastOpenFailure_});
         return false;
     }
     return true;

@@ -1,4 +1,5 @@
-// The configuration download: link states 1 to 18, one report per acknowledgement.
+// The configuration download: the download states of the link, one report per
+// acknowledgement.
 
 #include "device/download_layouts.h"
 #include "device/protocol_engine.h"
@@ -10,14 +11,19 @@ int DownloadTotal(int currentUnit) {
 }
 }  // namespace
 
-void ProtocolEngine::StartDownload() {
+// Driven by the window's DownloadButtonClick, after ResetStatusPage and StorePage.
+void ProtocolEngine::StartDownload(const ConfigSet& config, int unit) {
     if (!FindMaster()) {
         return;
     }
+    // Editing, loading or switching units while it runs must not mix two
+    // configurations in the unit: the download sends this copy.
+    downloadSet_ = config;
+    downloadUnit_ = unit;
     downloadReplies_ = 0;
-    downloadTotal_ = DownloadTotal(ui_.CurrentUnit());
+    downloadTotal_ = DownloadTotal(unit);
     SendIdentify();
-    linkState_ = 1;
+    linkState_ = LinkState::DownloadIdentity;
 }
 
 void ProtocolEngine::SendBlock(std::uint8_t code) {
@@ -29,12 +35,12 @@ void ProtocolEngine::SendBlock(std::uint8_t code) {
 
 void ProtocolEngine::NoteDownloadReply() {
     ++downloadReplies_;
-    ui_.DownloadProgress(downloadReplies_, downloadTotal_);
+    events_.DownloadProgress(downloadReplies_, downloadTotal_);
 }
 
 void ProtocolEngine::DownloadStep() {
-    const ConfigSet& c = config_;
-    if (linkState_ == 1) {
+    const ConfigSet& c = downloadSet_;
+    if (linkState_ == LinkState::DownloadIdentity) {
         if (!IdentityMatches()) {
             RejectIdentity();
             return;
@@ -44,100 +50,98 @@ void ProtocolEngine::DownloadStep() {
         unitCounter_ = 0;
         replyCountdown_ = kReplyTicks;
         SendCommand(cmd::BeginDownload);
-        linkState_ = 2;
+        linkState_ = LinkState::BeginDownloadAck;
         return;
     }
 
     NoteDownloadReply();
-    if (linkState_ == 17) {
+    if (linkState_ == LinkState::EndDownloadAck) {
         replyCountdown_ = 0;
-        ui_.ShowInformation(link_message::kDownloadComplete);
-        linkState_ = 0;
+        events_.DownloadComplete();
+        linkState_ = LinkState::Idle;
         return;
     }
 
     replyCountdown_ = kReplyTicks;
+    using enum valdro::LinkState;
     // Each case lays its data into the shared buffer, sends, and names the next step.
     switch (linkState_) {
-        case 2:
-            layout::SettingsOfUnit(tx_, c, ui_.CurrentUnit());
+        case BeginDownloadAck:
+            layout::SettingsOfUnit(tx_, c, downloadUnit_);
             SendBlock(cmd::BlockFirstHalf);
-            linkState_ = 3;
+            linkState_ = SettingsAck;
             break;
-        case 3:
+        case SettingsAck:
             layout::SlaveAddresses(tx_, c);
             SendBlock(cmd::BlockSecondHalf);
-            linkState_ = 4;
+            linkState_ = SlaveAddressesAck;
             break;
-        case 4:
+        case SlaveAddressesAck:
             blockNumber_ = 1;
             layout::OutputLatches(tx_, c);
             SendBlock(cmd::BlockFirstHalf);
-            linkState_ = 5;
+            linkState_ = LatchesAck;
             break;
-        case 5:
+        case LatchesAck:
             unitCounter_ = 0;
             layout::ResetTables(tx_, c, unitCounter_);
             SendBlock(cmd::BlockSecondHalf);
-            linkState_ = 6;
+            linkState_ = ResetsOfUnits0To2Ack;
             break;
-        case 6:
+        case ResetsOfUnits0To2Ack:
             blockNumber_ = 2;
             layout::ResetTables(tx_, c, unitCounter_);
             SendBlock(cmd::BlockFirstHalf);
-            linkState_ = 7;
+            linkState_ = ResetsOfUnits3To5Ack;
             break;
-        case 7:
+        case ResetsOfUnits3To5Ack:
             blockNumber_ = 2;
             layout::ResetTables(tx_, c, unitCounter_);
             SendBlock(cmd::BlockSecondHalf);
-            linkState_ = 8;
+            linkState_ = ResetsOfUnits6To8Ack;
             break;
-        case 8:
+        case ResetsOfUnits6To8Ack:
             blockNumber_ = 3;
-            layout::NameOfUnit(tx_, c, ui_.CurrentUnit());
+            layout::NameOfUnit(tx_, c, downloadUnit_);
             SendBlock(cmd::BlockFirstHalf);
-            linkState_ = 9;
+            linkState_ = DeviceNameAck;
             break;
-        case 9: {
+        case DeviceNameAck:
             layout::NameFiller(tx_);
             SendBlock(cmd::BlockSecondHalf);
             blockNumber_ = 4;
-            const int unit = ui_.CurrentUnit();
-            downloadTotal_ = DownloadTotal(unit);
-            if (unit != 0) {
-                linkState_ = 16;
+            if (downloadUnit_ != 0) {
+                linkState_ = BeforeEndDownloadAck;
             } else {
                 unitCounter_ = 1;
-                linkState_ = 10;
+                linkState_ = BeforeSlaveNameAck;
             }
             break;
-        }
-        case 10:
+        case BeforeSlaveNameAck:
             layout::SlaveName(tx_, c, unitCounter_);
             SendBlock(cmd::BlockFirstHalf);
             ++unitCounter_;
-            linkState_ = 11;
+            linkState_ = SlaveNameAck;
             break;
-        case 11:
+        case SlaveNameAck:
             layout::SlaveName(tx_, c, unitCounter_);
             SendBlock(cmd::BlockSecondHalf);
             ++unitCounter_;
             ++blockNumber_;
             if (unitCounter_ == 9) {
                 unitCounter_ = 1;
-                linkState_ = 12;
+                linkState_ = BeforeSlaveUrlAck;
             } else {
-                linkState_ = 10;
+                linkState_ = BeforeSlaveNameAck;
             }
             break;
-        case 12:
+        case BeforeSlaveUrlAck:
             layout::SlaveUrl(tx_, c, unitCounter_);
             SendBlock(cmd::BlockFirstHalf);
             ++unitCounter_;
-            linkState_ = 13;
+            linkState_ = SlaveUrlAck;
             break;
-        case 13:
+        case SlaveUrlAck:
             layout::SlaveUrl(tx_, c, unitCounter_);
             SendBlock(cmd::BlockSecondHalf);
             ++unitCounter_;
@@ -145,14 +149,14 @@ void ProtocolEngine::DownloadStep() {
             if (unitCounter_ == 9) {
                 unitCounter_ = 0;
                 sourceCounter_ = 0;
-                linkState_ = 14;
+                linkState_ = BeforeMapSliceAck;
             } else {
-                linkState_ = 12;
+                linkState_ = BeforeSlaveUrlAck;
             }
             break;
-        case 14:
-        case 15: {
-            const bool firstHalf = linkState_ == 14;
+        case BeforeMapSliceAck:
+        case MapSliceAck: {
+            const bool firstHalf = linkState_ == BeforeMapSliceAck;
             layout::InputMapSlice(tx_, c, unitCounter_, sourceCounter_);
             SendBlock(firstHalf ? cmd::BlockFirstHalf : cmd::BlockSecondHalf);
             if (++sourceCounter_ == 9) {
@@ -160,23 +164,24 @@ void ProtocolEngine::DownloadStep() {
                 ++unitCounter_;
             }
             if (firstHalf) {
-                linkState_ = unitCounter_ >= 9 ? 18 : 15;
+                linkState_ = unitCounter_ >= 9 ? LastMapSliceAck : MapSliceAck;
             } else {
                 ++blockNumber_;
-                linkState_ = 14;
+                linkState_ = BeforeMapSliceAck;
             }
             break;
         }
-        case 18:
+        case LastMapSliceAck:
             layout::LastBlockFiller(tx_);
             SendBlock(cmd::BlockSecondHalf);
-            linkState_ = 16;
+            linkState_ = BeforeEndDownloadAck;
             break;
-        case 16:
-            replyCountdown_ = kReplyTicks;
+        case BeforeEndDownloadAck:
             SendCommand(cmd::EndDownload);
-            linkState_ = 17;
+            linkState_ = EndDownloadAck;
             break;
+        default:
+            break;  // the states above are all a download awaits
     }
 }
 

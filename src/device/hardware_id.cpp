@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "config/hex_text.h"
-#include "device/hid_report.h"
+#include "device/unit_identity.h"
 
 namespace valdro {
 

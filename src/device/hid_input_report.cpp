@@ -10,15 +10,14 @@
 
 namespace valdro {
 
-OpenError OpenErrorFromAccess(int accessResult, int accessErrno) {
-    if (accessResult == 0) {
-        return OpenError::Other;  // reachable, yet the open failed (busy, wrong kind)
-    }
-    switch (accessErrno) {
+OpenError OpenErrorFromErrno(int error) {
+    switch (error) {
         case EACCES:
         case EPERM:
         case EROFS:
-            return OpenError::PermissionDenied;
+            return OpenError::AccessDenied;
+        case EBUSY:
+            return OpenError::Busy;
         case ENOENT:
         case ENODEV:
         case ENXIO:
@@ -29,14 +28,19 @@ OpenError OpenErrorFromAccess(int accessResult, int accessErrno) {
     }
 }
 
-OpenError ClassifyOpenFailure(const std::string& path) {
+OpenError ClassifyOpenFailure(const std::string& path, int openErrno) {
+    const OpenError fromOpen = OpenErrorFromErrno(openErrno);
+    if (fromOpen != OpenError::Other) {
+        return fromOpen;
+    }
 #if defined(__unix__) || defined(__APPLE__)
-    const int result = ::access(path.c_str(), R_OK | W_OK);
-    return OpenErrorFromAccess(result, result == 0 ? 0 : errno);
+    if (::access(path.c_str(), R_OK | W_OK) != 0) {
+        return OpenErrorFromErrno(errno);
+    }
 #else
     (void)path;
-    return OpenError::Other;
 #endif
+    return OpenError::Other;  // reachable, yet the open failed (wrong kind of node)
 }
 
 std::string WideToUtf8(const wchar_t* text) {

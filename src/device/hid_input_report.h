@@ -29,11 +29,13 @@ int ReadNumberedReport(ReadRaw&& readRaw, std::uint8_t* buf, std::size_t length,
     return n + 1;
 }
 
-// Why an open of path failed, judged by access(2) right after the failure:
-// the node is there but not ours to open (no udev rule yet), gone, or other.
-OpenError ClassifyOpenFailure(const std::string& path);
-// The same judgement from access(2)'s result and errno.
-OpenError OpenErrorFromAccess(int accessResult, int accessErrno);
+// What an errno of a failed open means.
+OpenError OpenErrorFromErrno(int error);
+// Why an open of path failed: the errno the open left where it tells (a busy node
+// in particular), else access(2) right after the failure, since the library's own
+// clean-up may have changed errno: the node is there but not ours to open (no udev
+// rule yet), gone, or other.
+OpenError ClassifyOpenFailure(const std::string& path, int openErrno);
 
 // wchar_t text (UTF-32 on Linux, UTF-16 on Windows) to UTF-8; null gives "".
 // Malformed code units become U+FFFD.

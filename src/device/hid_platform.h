@@ -20,7 +20,9 @@ struct HidInterfaceInfo {
     std::string product;       // UTF-8 product string; may be empty
 };
 
-enum class OpenError { None, NotFound, PermissionDenied, Other };
+// Why Open() failed: the path is gone, this user may not open it (no udev rule
+// yet), another program holds it, or anything else.
+enum class OpenError { None, NotFound, AccessDenied, Busy, Other };
 
 // One open interface. Write() and Read() may be called from different threads
 // (one writer, one reader); everything else is serialised by the owner.
@@ -34,6 +36,9 @@ class HidHandle {
     // Returns bytes stored (>0), 0 when nothing arrived in time, -1 on failure
     // (the interface is gone).
     virtual int Read(std::uint8_t* buf, std::size_t length, int timeoutMs) = 0;
+    // Why the last Read() returned -1, in the platform's words (for the trace).
+    // Called on the reading thread, after that Read().
+    virtual std::string LastReadError() const = 0;
 };
 
 class HidPlatform {
@@ -44,5 +49,8 @@ class HidPlatform {
     // Opens a path. Returns null on failure and says why in *error when given.
     virtual std::unique_ptr<HidHandle> Open(const std::string& path, OpenError* error) = 0;
 };
+
+// The USB backend of the system the program is built for (hidapi on Linux).
+std::unique_ptr<HidPlatform> CreateUsbPlatform();
 
 }  // namespace valdro

@@ -25,9 +25,4 @@ inline constexpr std::uint8_t GetOwnName = 0x43;       // 'C'
 // Reply bytes 2, 3, 4 of a unit running this product's application firmware.
 inline constexpr std::array<std::uint8_t, 3> kApplicationId = {0, 1, 8};
 
-inline constexpr std::uint16_t kOrvelixVendorId = 0x04D8;
-inline constexpr std::uint16_t kOrvelixProductId = 0xFD37;
-inline constexpr std::uint16_t kApplicationRevision = 0x0009;
-inline constexpr std::uint16_t kProgramModeRevision = 0x0001;
-
 }  // namespace valdro

@@ -22,14 +22,6 @@ void OwnerLoop::Post() {
     cv_.notify_one();
 }
 
-void OwnerLoop::PostTask(Task task) {
-    {
-        std::lock_guard lock(m_);
-        tasks_.push_back(std::move(task));
-    }
-    cv_.notify_one();
-}
-
 void OwnerLoop::Quit() {
     {
         std::lock_guard lock(m_);
@@ -39,26 +31,19 @@ void OwnerLoop::Quit() {
 }
 
 void OwnerLoop::RunOnce(Clock::time_point deadline) {
-    Task task;
     bool deliver = false;
     {
         std::unique_lock lock(m_);
         const auto until = tick_ ? std::min(deadline, nextTick_) : deadline;
-        cv_.wait_until(lock, until, [&] { return quit_ || deliveryPosted_ || !tasks_.empty(); });
+        cv_.wait_until(lock, until, [&] { return quit_ || deliveryPosted_; });
         if (deliveryPosted_) {
             deliveryPosted_ = false;
             deliver = true;
-        } else if (!tasks_.empty()) {
-            task = std::move(tasks_.front());
-            tasks_.pop_front();
         }
     }
     // The callbacks may run a nested loop (a modal message): nothing is held here.
     if (deliver && delivery_) {
         delivery_();
-    }
-    if (task) {
-        task();
     }
     if (tick_) {
         const auto now = Clock::now();

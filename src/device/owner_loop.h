@@ -1,16 +1,15 @@
 #pragma once
 // A small event loop for an owner thread without a window: the command-line tool
-// and the tests. It runs posted calls in order, delivers received reports to the
-// engine, and calls a tick every 50 ms (the window's timer). Post(), PostTask()
-// and Quit() may be called from any thread; everything else from the loop's thread.
+// and the tests. It delivers received reports to the engine and calls a tick every
+// 50 ms, as the window's timer does. Post() and Quit() may be called from any
+// thread; everything else from the loop's thread.
 
 #include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <mutex>
 
-#include "device/link_ui.h"
+#include "device/owner_thread_poster.h"
 
 namespace valdro {
 
@@ -22,14 +21,12 @@ class OwnerLoop : public OwnerThreadPoster {
     explicit OwnerLoop(std::chrono::milliseconds tickInterval = kTickInterval);
 
     // What a received report runs (ProtocolEngine::DeliverPendingReport) and what
-    // each tick runs (ProtocolEngine::Timer1Timer). Either may be empty.
+    // each tick runs (ProtocolEngine::Tick). Either may be empty.
     void SetDelivery(Task delivery);
     void SetTick(Task tick);
 
     // Receive thread: a report is waiting. Does not block and does not allocate.
     void Post() override;
-    // Any thread: run task on the loop's thread.
-    void PostTask(Task task);
     // Any thread: ends the running Run(), RunFor() or RunUntil(); when none runs,
     // the next one returns at once. Each Quit() ends one run.
     void Quit();
@@ -58,7 +55,6 @@ class OwnerLoop : public OwnerThreadPoster {
 
     std::mutex m_;
     std::condition_variable cv_;
-    std::deque<Task> tasks_;
     bool deliveryPosted_ = false;
     bool quit_ = false;
 };

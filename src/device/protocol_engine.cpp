@@ -8,13 +8,14 @@
 
 namespace valdro {
 
-ProtocolEngine::ProtocolEngine(HidPlatform& platform, LinkUi& ui, const ConfigSet& config,
-                               OwnerThreadPoster& poster)
-    : platform_(platform),
-      ui_(ui),
-      config_(config),
-      poster_(poster),
-      handOff_(std::make_unique<ReportHandOff>(poster)) {
+ProtocolEngine::ProtocolEngine(HidPlatform& platform, LinkEvents& events, OwnerThreadPoster& poster)
+    : ProtocolEngine(platform, events) {
+    poster_ = &poster;
+    handOff_ = std::make_unique<ReportHandOff>(poster);
+}
+
+ProtocolEngine::ProtocolEngine(HidPlatform& platform, LinkEvents& events)
+    : platform_(platform), events_(events), poster_(nullptr) {
     // Names are stored in place while monitoring; no allocation per name reply.
     for (std::string& name : statusUnitNames_) {
         name.reserve(kStatusNameMax + 1);
@@ -32,6 +33,18 @@ bool ProtocolEngine::ChannelOpen() const {
 void ProtocolEngine::Shutdown() {
     ReleaseChannel();
     channelOpen_.store(false);
+}
+
+void ProtocolEngine::SetTrace(ReportTrace* trace) {
+    std::lock_guard lock(traceMutex_);
+    trace_ = trace;
+}
+
+void ProtocolEngine::TraceReadFailure(std::string_view reason) {
+    std::lock_guard lock(traceMutex_);
+    if (trace_ != nullptr) {
+        trace_->WriteReadFailure(reason);
+    }
 }
 
 void ProtocolEngine::SendReport() {
@@ -58,23 +71,28 @@ bool ProtocolEngine::IdentityMatches() const {
     return std::equal(kApplicationId.begin(), kApplicationId.end(), rx_.begin() + 2);
 }
 
+void ProtocolEngine::Fail(LinkFailure failure) {
+    events_.LinkFailed(LinkError{failure, std::nullopt});
+}
+
 void ProtocolEngine::RejectIdentity() {
     replyCountdown_ = 0;
-    ui_.ShowError(link_message::kNotApplication);
-    linkState_ = 0;
+    Fail(LinkFailure::WrongApplication);
+    linkState_ = LinkState::Idle;
 }
 
 void ProtocolEngine::HandleReport() {
-    if (linkState_ >= 1 && linkState_ <= 18) {
+    if (IsDownload(linkState_)) {
         DownloadStep();
-    } else if (linkState_ >= 19 && linkState_ <= 22) {
+    } else if (IsStatus(linkState_)) {
         StatusStep();
     }
-    // 0 (nothing awaited) and anything else: the report is ignored.
+    // Idle: the report is ignored.
 }
 
+// The receive thread's hand-off: the window's Post() queues this on its thread.
 void ProtocolEngine::DeliverPendingReport() {
-    if (!handOff_->TakePending(rx_)) {
+    if (!handOff_ || !handOff_->TakePending(rx_)) {
         return;
     }
     if (trace_ != nullptr) {
@@ -91,6 +109,11 @@ void ProtocolEngine::ReceiveReport(std::span<const std::uint8_t> report) {
         trace_->Write(TraceDirection::FromUnit, rx_);
     }
     HandleReport();
+}
+
+void ProtocolEngine::ReceiveFailure(std::string_view reason) {
+    TraceReadFailure(reason);
+    channelOpen_.store(false);
 }
 
 }  // namespace valdro

@@ -3,11 +3,19 @@
 // link state machine for the download and the status exchange, the reply
 // watchdog and the status poll. Qt-free; the window, the CLI and the tests all
 // drive this one engine. Everything but the receive thread runs on the owner thread.
+//
+// Reports from the unit come in one of two ways. With an OwnerThreadPoster the
+// engine starts a receive thread on every channel it opens and the owner calls
+// DeliverPendingReport() when posted. Without one the owner reads by itself and
+// hands each report in through ReceiveReport() and a failed read through
+// ReceiveFailure(); no thread is started (replays, fuzzing).
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,7 +23,10 @@
 #include "config/config_set.h"
 #include "device/hid_platform.h"
 #include "device/hid_report.h"
-#include "device/link_ui.h"
+#include "device/link_events.h"
+#include "device/link_failure.h"
+#include "device/link_state.h"
+#include "device/owner_thread_poster.h"
 
 namespace valdro {
 
@@ -23,21 +34,7 @@ class Port1Comms;
 class ReportHandOff;
 class ReportTrace;
 
-// Hardware-id fragments of the search, in the order FindMaster tries them.
-inline constexpr std::string_view kApplicationFragment = "Vid_04d8&Pid_fd37&rev_0009";
-inline constexpr std::string_view kProgramModeFragment = "Vid_04d8&Pid_fd37&rev_0001";
-inline constexpr std::string_view kAnyRevisionFragment = "Vid_04d8&Pid_fd37";
-
-// The link's messages, exactly as the user sees them.
-namespace link_message {
-inline constexpr const char* kProgramMode = "ORVELIX is in Program Mode";
-inline constexpr const char* kCannotFind = "Cannot find ORVELIX";
-inline constexpr const char* kNotApplication = "Application is not a ORVELIX Valdrometrica";
-inline constexpr const char* kLostComms = "Lost comms to ORVELIX";
-inline constexpr const char* kDownloadComplete = "Download Complete";
-}  // namespace link_message
-
-// Ticks of the 50 ms timer: the reply time-out and the status poll period.
+// Ticks of the 50 ms tick: the reply time-out and the status poll period.
 inline constexpr int kReplyTicks = 20;
 inline constexpr int kPollTicks = 20;
 // LastStatusMode at connect: no mode byte has this value, so the first record counts
@@ -48,16 +45,31 @@ inline constexpr std::size_t kStatusNameMax = 30;
 
 class ProtocolEngine {
   public:
-    ProtocolEngine(HidPlatform& platform, LinkUi& ui, const ConfigSet& config,
-                   OwnerThreadPoster& poster);
+    // Reports arrive through a receive thread that posts to the owner thread.
+    ProtocolEngine(HidPlatform& platform, LinkEvents& events, OwnerThreadPoster& poster);
+    // The owner reads by itself: ReceiveReport() and ReceiveFailure(), no thread.
+    ProtocolEngine(HidPlatform& platform, LinkEvents& events);
     ~ProtocolEngine();  // stops and joins the receive thread
     ProtocolEngine(const ProtocolEngine&) = delete;
     ProtocolEngine& operator=(const ProtocolEngine&) = delete;
 
+    // --- the operations the user starts
+    // Stores its own copy of config and sends it to the unit: unit 0 = the Master
+    // (all nine units and the input map), 1..8 = that Slave's own settings. The
+    // caller stops monitoring first.
+    void StartDownload(const ConfigSet& config, int unit);
+    // Connects and polls the unit's status every second; takes the link over from
+    // a running download.
+    void StartMonitoring();
+    // No further polls; an exchange under way still ends normally or by the watchdog.
+    void StopMonitoring();
+    // Every 50 ms: the reply watchdog, then the status poll.
+    void Tick();
+
     // --- discovery and channel
     void OpenDevice(std::string_view fragment);
     bool FindMaster();
-    // Restricts discovery to one interface path (CLI --device); empty = first match.
+    // Restricts discovery to one interface path (--device); empty = first match.
     void SetDevicePath(std::string path);
     bool ChannelOpen() const;
 
@@ -65,56 +77,48 @@ class ProtocolEngine {
     void HandleReport();  // reads RxReport, dispatches on LinkState
     void SendReport();    // writes TxReport
 
-    // --- download: the window runs ResetStatusPage() and StorePage first
-    void StartDownload();
-
-    // --- status monitoring
-    void StatusConnectButtonClick();
-    void ResetStatusPage();  // engine half + LinkUi::StatusPageReset
-    bool Monitoring() const { return monitoring_; }
-
-    // --- the 50 ms tick: reply watchdog, then poll
-    void Timer1Timer();
-
-    // --- hand-off from the receive thread (owner thread only)
+    // --- reports from the unit (owner thread only)
+    // The receive thread has posted: hands its report to HandleReport.
     void DeliverPendingReport();
-    // A report read by the caller itself (replay, fuzzing): its bytes are copied
-    // over RxReport (bytes past its end keep their values) and handled like one
-    // from the receive thread.
+    // A report read by the owner itself: its bytes are copied over RxReport (bytes
+    // past its end keep their values) and handled like one from the receive thread.
     void ReceiveReport(std::span<const std::uint8_t> report);
+    // The owner's own read failed: the channel is dropped as the receive thread
+    // drops it, and the reason goes into the trace.
+    void ReceiveFailure(std::string_view reason);
 
     // Stops the receive thread and closes the channel. Safe to call twice.
     void Shutdown();
 
-    void SetTrace(ReportTrace* trace) { trace_ = trace; }
+    // Every report, and why a read failed, is written to trace; null = none.
+    void SetTrace(ReportTrace* trace);
 
     // Read-only views for tests and the CLI.
     const HidReport& TxReport() const { return tx_; }
-    const HidReport& RxReport() const { return rx_; }
-    int LinkState() const { return linkState_; }
+    valdro::LinkState LinkState() const { return linkState_; }
     int ReplyCountdown() const { return replyCountdown_; }
     int StatusPollCountdown() const { return statusPollCountdown_; }
     int LastStatusMode() const { return lastStatusMode_; }
+    bool Monitoring() const { return monitoring_; }
     // 8-bit text as the unit sent it (Windows-1252), at most 30 characters.
     const std::array<std::string, 9>& StatusUnitNames() const { return statusUnitNames_; }
     std::uint8_t BlockNumber() const { return blockNumber_; }
     int UnitCounter() const { return unitCounter_; }
     int SourceCounter() const { return sourceCounter_; }
-    // True while the "Lost comms to ORVELIX" box is open.
-    bool LostCommsShown() const { return lostCommsShown_; }
+    // True while the lost-comms failure is being reported (until LinkFailed returns).
+    bool ReportingLostComms() const { return reportingLostComms_; }
     // Path of the open channel's interface; empty before the first open.
     const std::string& ChannelPath() const { return channelPath_; }
 
   private:
-    friend class Port1Comms;
-
     // Sending rule: byte 0 := 0, byte 1 := code (byte 2 := BlockNumber for the block
     // halves and GetUnitName is written by the caller through the layouts).
     void SendCommand(std::uint8_t code);
     void SendIdentify();
     bool IdentityMatches() const;
-    // The failed identity check: the countdown stops, the box, then LinkState 0.
+    // The failed identity check: the countdown stops, the report, then Idle.
     void RejectIdentity();
+    void Fail(LinkFailure failure);
 
     void DownloadStep();
     void SendBlock(std::uint8_t code);  // block half with BlockNumber, data already laid
@@ -125,17 +129,21 @@ class ProtocolEngine {
 
     // Ends the receive thread of the current channel and releases its handles.
     void ReleaseChannel();
+    // The receive thread's read failed (called on that thread).
+    void TraceReadFailure(std::string_view reason);
 
     HidPlatform& platform_;
-    LinkUi& ui_;
-    const ConfigSet& config_;
-    OwnerThreadPoster& poster_;
+    LinkEvents& events_;
+    OwnerThreadPoster* poster_;  // null: the owner reads by itself
+    // Written on the owner thread; the receive thread reads it only under
+    // traceMutex_ (a failed read), so SetTrace never races it.
     ReportTrace* trace_ = nullptr;
+    std::mutex traceMutex_;
 
     HidReport rx_{};
     HidReport tx_{};
     std::uint8_t blockNumber_ = 0;
-    int linkState_ = 0;
+    valdro::LinkState linkState_ = valdro::LinkState::Idle;
     int unitCounter_ = 0;
     int sourceCounter_ = 0;
     int replyCountdown_ = 0;
@@ -144,18 +152,24 @@ class ProtocolEngine {
     bool monitoring_ = false;
     std::array<std::string, 9> statusUnitNames_{};
 
+    // The running download's own copy: what the user had when it started.
+    ConfigSet downloadSet_;
+    int downloadUnit_ = 0;
+    int downloadReplies_ = 0;  // acknowledged reports of the running download
+    int downloadTotal_ = 0;    // 109 for the Master, 11 for a Slave
+
     // Channel: the receive thread clears channelOpen_ when its read fails.
     std::atomic<bool> channelOpen_{false};
     std::unique_ptr<HidHandle> writeHandle_;
     std::unique_ptr<HidHandle> readHandle_;
-    std::unique_ptr<ReportHandOff> handOff_;
+    std::unique_ptr<ReportHandOff> handOff_;  // null without a poster
     std::unique_ptr<Port1Comms> comms_;
     std::string devicePath_;   // SetDevicePath: only this interface may match
     std::string channelPath_;  // the interface the channel is open to
+    // FindMaster: the last matching interface that would not open, for CannotFind.
+    std::optional<OpenFailure> lastOpenFailure_;
 
-    bool lostCommsShown_ = false;  // one "Lost comms" box at a time
-    int downloadReplies_ = 0;      // acknowledged reports of the running download
-    int downloadTotal_ = 0;        // 109 for the Master, 11 for a Slave
+    bool reportingLostComms_ = false;  // one lost-comms report at a time
 };
 
 }  // namespace valdro

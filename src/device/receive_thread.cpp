@@ -1,7 +1,6 @@
 #include "device/receive_thread.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 
 #ifdef __linux__
@@ -91,8 +90,11 @@ void LowerOwnPriority() {
 }  // namespace
 
 Port1Comms::Port1Comms(HidHandle& readHandle, ReportHandOff& handOff,
-                       std::atomic<bool>& channelOpen)
-    : handle_(readHandle), handOff_(handOff), channelOpen_(channelOpen) {
+                       std::atomic<bool>& channelOpen, ReadFailed onReadFailed)
+    : handle_(readHandle),
+      handOff_(handOff),
+      channelOpen_(channelOpen),
+      onReadFailed_(std::move(onReadFailed)) {
     thread_ = std::thread([this] { Body(); });
 }
 
@@ -110,15 +112,13 @@ void Port1Comms::Stop() {
 
 void Port1Comms::Body() {
     LowerOwnPriority();
+    // ChannelOpen is set before the thread starts and cleared only here, as it ends.
     while (!stop_.load()) {
-        if (!channelOpen_.load()) {
-            // Not reached in practice (the flag is set before the thread starts and
-            // cleared only here); wait rather than spin until it is set or Stop().
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            continue;
-        }
         const int n = handle_.Read(buf_, kReportSize, kReceivePollMs);
         if (n < 0) {
+            if (onReadFailed_) {
+                onReadFailed_(handle_.LastReadError());
+            }
             channelOpen_.store(false);  // the unit is gone; the next exchange searches again
             break;
         }

@@ -4,7 +4,8 @@
 // Port1Comms owns nothing but its loop: it reads one report at a time from the
 // read handle and hands it over through ReportHandOff, waiting until the owner
 // thread has handled it before it reads the next (one report in flight). A failed
-// read clears ChannelOpen and ends the loop. Stop() ends it from outside, even
+// read says why (to the failure callback), clears ChannelOpen and ends the loop.
+// Stop() ends it from outside, even
 // while it waits in a read or in a hand-off, so the owner can join it before the
 // handle goes away.
 
@@ -12,12 +13,14 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
+#include <string_view>
 #include <thread>
 
 #include "device/hid_platform.h"
 #include "device/hid_report.h"
-#include "device/link_ui.h"
+#include "device/owner_thread_poster.h"
 
 namespace valdro {
 
@@ -54,8 +57,13 @@ class ReportHandOff {
 
 class Port1Comms {
   public:
+    // Called on the receive thread with the platform's reason when a read fails,
+    // before ChannelOpen is cleared.
+    using ReadFailed = std::function<void(std::string_view reason)>;
+
     // Starts reading at once. readHandle and handOff must outlive this object.
-    Port1Comms(HidHandle& readHandle, ReportHandOff& handOff, std::atomic<bool>& channelOpen);
+    Port1Comms(HidHandle& readHandle, ReportHandOff& handOff, std::atomic<bool>& channelOpen,
+               ReadFailed onReadFailed = {});
     ~Port1Comms();  // Stop() and join
     Port1Comms(const Port1Comms&) = delete;
     Port1Comms& operator=(const Port1Comms&) = delete;
@@ -69,6 +77,7 @@ class Port1Comms {
     HidHandle& handle_;
     ReportHandOff& handOff_;
     std::atomic<bool>& channelOpen_;
+    ReadFailed onReadFailed_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> running_{true};
     std::uint8_t buf_[kReportSize] = {};

@@ -1,29 +1,31 @@
 // The 50 ms tick: the reply watchdog first, then the status poll.
 
-#include "device/download_layouts.h"
 #include "device/protocol_engine.h"
+#include "device/unit_identity.h"
 
 namespace valdro {
 
-void ProtocolEngine::Timer1Timer() {
+// Driven by the window's Timer1Timer.
+void ProtocolEngine::Tick() {
     if (replyCountdown_ != 0 && --replyCountdown_ == 0) {
-        linkState_ = 0;
-        // The box runs a nested event loop in which ticks go on: a poll may send
-        // again and time out again meanwhile, but one box at a time is enough.
-        if (!lostCommsShown_) {
-            lostCommsShown_ = true;
-            ui_.ShowError(link_message::kLostComms);
-            lostCommsShown_ = false;
+        linkState_ = LinkState::Idle;
+        // The window's message box runs a nested event loop in which ticks go on: a
+        // poll may send again and time out again meanwhile, but one box at a time
+        // is enough.
+        if (!reportingLostComms_) {
+            reportingLostComms_ = true;
+            Fail(LinkFailure::LostComms);
+            reportingLostComms_ = false;
             statusPollCountdown_ = 0;
             // A poll that ran while the box was open may still await its reply; with
             // polling now stopped it would only bring the same message again.
-            if (linkState_ >= 19) {
+            if (IsStatus(linkState_)) {
                 replyCountdown_ = 0;
-                linkState_ = 0;
+                linkState_ = LinkState::Idle;
             }
             // Polling has stopped: the page says so rather than offering "Disconnect".
             if (monitoring_) {
-                ResetStatusPage();
+                StopMonitoring();
             }
         }
     }
@@ -35,10 +37,10 @@ void ProtocolEngine::Timer1Timer() {
         }
         if (channelOpen_) {
             SendIdentify();
-            linkState_ = 19;
+            linkState_ = LinkState::StatusIdentity;
             statusPollCountdown_ = kPollTicks;
         } else {
-            ResetStatusPage();
+            StopMonitoring();
         }
     }
 }

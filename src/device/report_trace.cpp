@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "config/hex_text.h"
+
 namespace valdro {
 namespace {
 
@@ -15,6 +16,32 @@ char* PutDecimal(char* p, unsigned v, int n) {
     }
     return p + n;
 }
+
+// The UTC time with milliseconds, 2024-05-01T12:34:56.789Z; returns the end.
+char* PutTimestamp(char* p) {
+    const auto now = std::chrono::system_clock::now();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
+    const std::time_t secs = static_cast<std::time_t>(ms.count() / 1000);
+    std::tm t{};
+    gmtime_r(&secs, &t);
+    p = PutDecimal(p, static_cast<unsigned>(t.tm_year + 1900), 4);
+    *p++ = '-';
+    p = PutDecimal(p, static_cast<unsigned>(t.tm_mon + 1), 2);
+    *p++ = '-';
+    p = PutDecimal(p, static_cast<unsigned>(t.tm_mday), 2);
+    *p++ = 'T';
+    p = PutDecimal(p, static_cast<unsigned>(t.tm_hour), 2);
+    *p++ = ':';
+    p = PutDecimal(p, static_cast<unsigned>(t.tm_min), 2);
+    *p++ = ':';
+    p = PutDecimal(p, static_cast<unsigned>(t.tm_sec), 2);
+    *p++ = '.';
+    p = PutDecimal(p, static_cast<unsigned>(ms.count() % 1000), 3);
+    *p++ = 'Z';
+    return p;
+}
+
+constexpr std::size_t kTimestampSize = 24;
 
 }  // namespace
 
@@ -46,26 +73,7 @@ std::size_t ReportTrace::FormatLine(TraceDirection direction, const HidReport& r
     *p++ = ' ';
     p = PutHex(p, report);
     *p++ = ' ';
-
-    const auto now = std::chrono::system_clock::now();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
-    const std::time_t secs = static_cast<std::time_t>(ms.count() / 1000);
-    std::tm t{};
-    gmtime_r(&secs, &t);
-    p = PutDecimal(p, static_cast<unsigned>(t.tm_year + 1900), 4);
-    *p++ = '-';
-    p = PutDecimal(p, static_cast<unsigned>(t.tm_mon + 1), 2);
-    *p++ = '-';
-    p = PutDecimal(p, static_cast<unsigned>(t.tm_mday), 2);
-    *p++ = 'T';
-    p = PutDecimal(p, static_cast<unsigned>(t.tm_hour), 2);
-    *p++ = ':';
-    p = PutDecimal(p, static_cast<unsigned>(t.tm_min), 2);
-    *p++ = ':';
-    p = PutDecimal(p, static_cast<unsigned>(t.tm_sec), 2);
-    *p++ = '.';
-    p = PutDecimal(p, static_cast<unsigned>(ms.count() % 1000), 3);
-    *p++ = 'Z';
+    p = PutTimestamp(p);
     *p = '\0';
     return static_cast<std::size_t>(p - out);
 }
@@ -80,6 +88,26 @@ void ReportTrace::Write(TraceDirection direction, const HidReport& report) {
     }
     std::fwrite(line, 1, n + 1, file_);
     // A trace is read while the program runs and after a crash: keep it current.
+    std::fflush(file_);
+}
+
+void ReportTrace::WriteReadFailure(std::string_view reason) {
+    std::string line = "! read failed: ";
+    if (reason.empty()) {
+        reason = "no reason given";
+    }
+    for (const char c : reason) {
+        line += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;
+    }
+    char stamp[kTimestampSize + 1];
+    line += ' ';
+    line.append(stamp, PutTimestamp(stamp));
+    line += '\n';
+    std::lock_guard lock(m_);
+    if (file_ == nullptr) {
+        return;
+    }
+    std::fwrite(line.data(), 1, line.size(), file_);
     std::fflush(file_);
 }
 

@@ -2,12 +2,16 @@
 // A log of every report between the PC and the unit, one line each:
 //   "> " or "< ", the 65 bytes as 130 lower-case hex digits, a space and the UTC
 //   time with milliseconds (2024-05-01T12:34:56.789Z).
-// ">" is a report to the unit, "<" one from it. Lines are formatted in a fixed
-// buffer, so tracing costs no allocation per report.
+// ">" is a report to the unit, "<" one from it. A read that failed (the unit
+// unplugged, the interface gone) is a line of its own:
+//   "! read failed: " the platform's reason, a space and the time stamp.
+// Report lines are formatted in a fixed buffer, so tracing costs no allocation per
+// report.
 
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "device/hid_report.h"
 
@@ -28,6 +32,8 @@ class ReportTrace {
     void Close();
 
     void Write(TraceDirection direction, const HidReport& report);
+    // Control characters in reason become spaces, so the line stays one line.
+    void WriteReadFailure(std::string_view reason);
 
     // One line without its newline: direction, space, hex, space, time stamp.
     // Returns the number of characters written into out (at most kLineSize).

@@ -15,13 +15,15 @@ class SimulatedHandle : public HidHandle {
         return unit_.WriteReport(endpoint_, generation_, data, length);
     }
     int Read(std::uint8_t* buf, std::size_t length, int timeoutMs) override {
-        return unit_.ReadReply(endpoint_, generation_, buf, length, timeoutMs);
+        return unit_.ReadReply(endpoint_, generation_, buf, length, timeoutMs, &readError_);
     }
+    std::string LastReadError() const override { return readError_; }
 
   private:
     SimulatedUnit& unit_;
     SimEndpoint endpoint_;
     std::uint64_t generation_;
+    std::string readError_;  // the reading thread's only
 };
 
 }  // namespace

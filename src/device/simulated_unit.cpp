@@ -3,24 +3,20 @@
 #include <algorithm>
 #include <bit>
 
+#include "device/hardware_id.h"
+
 namespace valdro {
 
 namespace {
 
-constexpr const char* kForeignHardwareId = "HID\\VID_046D&PID_C31C&REV_6400";
 constexpr std::uint16_t kForeignVendorId = 0x046D;
 constexpr std::uint16_t kForeignProductId = 0xC31C;
 constexpr std::uint16_t kForeignRelease = 0x6400;
 
-std::string HardwareIdFor(std::uint16_t revision) {
-    return revision == kProgramModeRevision ? "HID\\VID_04D8&PID_FD37&REV_0001"
-                                            : "HID\\VID_04D8&PID_FD37&REV_0009";
-}
-
 HidInterfaceInfo UnitInfo(const char* path, const char* serial, std::uint16_t revision) {
     HidInterfaceInfo info;
     info.path = path;
-    info.hardwareId = HardwareIdFor(revision);
+    info.hardwareId = FormatHardwareId(kOrvelixVendorId, kOrvelixProductId, revision);
     info.vendorId = kOrvelixVendorId;
     info.productId = kOrvelixProductId;
     info.release = revision;
@@ -48,11 +44,6 @@ void SimulatedUnit::SetFaults(const SimulatedFaults& faults) {
     cv_.notify_all();
 }
 
-SimulatedFaults SimulatedUnit::Faults() const {
-    std::lock_guard lk(m_);
-    return faults_;
-}
-
 void SimulatedUnit::Unplug() {
     std::lock_guard lk(m_);
     UnplugLocked();
@@ -75,11 +66,6 @@ void SimulatedUnit::Replug() {
     cv_.notify_all();
 }
 
-bool SimulatedUnit::Plugged() const {
-    std::lock_guard lk(m_);
-    return !unplugged_;
-}
-
 std::vector<HidReport> SimulatedUnit::WrittenReports() const {
     std::lock_guard lk(m_);
     return written_;
@@ -93,11 +79,6 @@ std::size_t SimulatedUnit::WrittenReportCount() const {
 void SimulatedUnit::ClearWrittenReports() {
     std::lock_guard lk(m_);
     written_.clear();
-}
-
-std::vector<HidReport> SimulatedUnit::ProgramModeUnitReports() const {
-    std::lock_guard lk(m_);
-    return programModeWritten_;
 }
 
 int SimulatedUnit::DownloadsCompleted() const {
@@ -144,7 +125,7 @@ std::vector<HidInterfaceInfo> SimulatedUnit::Listing() const {
     if (faults_.foreignDeviceFirst) {
         HidInterfaceInfo other;
         other.path = kSimForeignPath;
-        other.hardwareId = kForeignHardwareId;
+        other.hardwareId = FormatHardwareId(kForeignVendorId, kForeignProductId, kForeignRelease);
         other.vendorId = kForeignVendorId;
         other.productId = kForeignProductId;
         other.release = kForeignRelease;
@@ -168,7 +149,7 @@ bool SimulatedUnit::OpenEndpoint(const std::string& path, SimEndpoint* endpoint,
     OpenError e = OpenError::NotFound;
     if (path == kSimUnitPath && faults_.present && !unplugged_) {
         *endpoint = SimEndpoint::Unit;
-        e = OpenError::None;
+        e = faults_.accessDenied ? OpenError::AccessDenied : OpenError::None;
     } else if (path == kSimProgramModeUnitPath && faults_.programModeUnitToo) {
         *endpoint = SimEndpoint::ProgramModeUnit;
         e = OpenError::None;
@@ -210,7 +191,6 @@ int SimulatedUnit::WriteReport(SimEndpoint endpoint, std::uint64_t generation,
             AnswerLocked(report);
             break;
         case SimEndpoint::ProgramModeUnit:
-            programModeWritten_.push_back(report);
             AnswerProgramModeUnitLocked(report);
             break;
         case SimEndpoint::Foreign:
@@ -220,12 +200,17 @@ int SimulatedUnit::WriteReport(SimEndpoint endpoint, std::uint64_t generation,
 }
 
 int SimulatedUnit::ReadReply(SimEndpoint endpoint, std::uint64_t generation, std::uint8_t* buf,
-                             std::size_t length, int timeoutMs) {
+                             std::size_t length, int timeoutMs, std::string* why) {
     std::unique_lock lk(m_);
     const bool forever = timeoutMs < 0;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         if (!AliveLocked(endpoint, generation)) {
+            if (why != nullptr) {
+                *why = endpoint == SimEndpoint::Unit && (unplugged_ || generation != generation_)
+                           ? "simulated unit unplugged"
+                           : "simulated interface removed";
+            }
             return -1;
         }
         std::deque<Reply>* queue = endpoint == SimEndpoint::Unit              ? &replies_

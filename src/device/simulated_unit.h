@@ -17,6 +17,7 @@
 #include "device/download_decoder.h"
 #include "device/hid_platform.h"
 #include "device/hid_report.h"
+#include "device/unit_identity.h"
 
 namespace valdro {
 
@@ -25,6 +26,7 @@ struct SimulatedFaults {
     bool programMode = false;         // listed with revision 0001 instead of 0009
     bool foreignDeviceFirst = false;  // another vendor's HID interface listed before it
     bool programModeUnitToo = false;  // a second, program-mode unit listed first
+    bool accessDenied = false;        // listed, but this user may not open it (no udev rule)
     int replyDelayMs = 0;             // answer late
     int silentAfterReport =
         -1;  // reports after the Nth written (1-based) get no answer; -1 = never
@@ -50,18 +52,15 @@ class SimulatedUnit {  // thread-safe: written from the owner thread, read by th
     explicit SimulatedUnit(SimulatedFaults faults = {});
 
     void SetFaults(const SimulatedFaults& faults);  // may be changed while running
-    SimulatedFaults Faults() const;
     // Pulls the cable: reads on open handles fail, the listing drops the unit.
     void Unplug();
     // Plugs it back in; handles from before the unplug stay dead.
     void Replug();
-    bool Plugged() const;
 
     // --- what it received and decoded
     std::vector<HidReport> WrittenReports() const;  // to the unit, in order
     std::size_t WrittenReportCount() const;
     void ClearWrittenReports();
-    std::vector<HidReport> ProgramModeUnitReports() const;  // to the second unit
     int DownloadsCompleted() const;
     // The configuration the unit holds: defaults before any download, then what
     // each complete download carried (a Slave download changes that Slave only).
@@ -88,8 +87,9 @@ class SimulatedUnit {  // thread-safe: written from the owner thread, read by th
                       OpenError* error) const;
     int WriteReport(SimEndpoint endpoint, std::uint64_t generation, const std::uint8_t* data,
                     std::size_t length);
+    // Returns -1 once the endpoint is gone, with the reason in *why.
     int ReadReply(SimEndpoint endpoint, std::uint64_t generation, std::uint8_t* buf,
-                  std::size_t length, int timeoutMs);
+                  std::size_t length, int timeoutMs, std::string* why);
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -116,7 +116,6 @@ class SimulatedUnit {  // thread-safe: written from the owner thread, read by th
     std::deque<Reply> replies_;
     std::deque<Reply> programModeReplies_;
     std::vector<HidReport> written_;
-    std::vector<HidReport> programModeWritten_;
     std::size_t reportsSinceStart_ = 0;  // counts toward silentAfterReport / unplugAtReport
 
     DownloadCapture capture_;

@@ -1,5 +1,5 @@
-// Live status monitoring: the connect button, the status states 19 to 22 of the
-// protocol, and the end of monitoring.
+// Live status monitoring: connecting, the status states of the protocol,
+// and the end of monitoring.
 
 #include <algorithm>
 #include <cstring>
@@ -9,27 +9,30 @@
 
 namespace valdro {
 
-void ProtocolEngine::StatusConnectButtonClick() {
-    if (monitoring_) {
-        // An exchange under way still ends normally or through the watchdog.
-        ResetStatusPage();
-        return;
-    }
+// Driven by the window's StatusConnectButtonClick while the caption reads "Connect".
+void ProtocolEngine::StartMonitoring() {
     if (!FindMaster()) {
         return;
     }
+    // A running download is abandoned without a message: the link is the status
+    // exchange's from here on.
+    const bool downloadAbandoned = IsDownload(linkState_);
     SendIdentify();
-    linkState_ = 19;
+    linkState_ = LinkState::StatusIdentity;
     lastStatusMode_ = kNoStatusMode;
     monitoring_ = true;
-    ui_.StatusPageConnected();
+    if (downloadAbandoned) {
+        events_.DownloadAbandoned();
+    }
+    events_.MonitoringStarted();
     statusPollCountdown_ = kPollTicks;
 }
 
-void ProtocolEngine::ResetStatusPage() {
+// The engine half of the window's ResetStatusPage ("Disconnect", a download's start).
+void ProtocolEngine::StopMonitoring() {
     statusPollCountdown_ = 0;
     monitoring_ = false;
-    ui_.StatusPageReset();
+    events_.MonitoringStopped();
 }
 
 void ProtocolEngine::StoreName(std::size_t entry) {
@@ -46,39 +49,40 @@ void ProtocolEngine::StoreName(std::size_t entry) {
 }
 
 void ProtocolEngine::StatusStep() {
+    using enum valdro::LinkState;
     switch (linkState_) {
-        case 19:
+        case StatusIdentity:
             replyCountdown_ = kReplyTicks;
             if (!IdentityMatches()) {
                 RejectIdentity();
                 return;
             }
             SendCommand(cmd::GetStatus);
-            linkState_ = 20;
+            linkState_ = StatusReply;
             return;
-        case 20: {
+        case StatusReply: {
             replyCountdown_ = 0;
-            linkState_ = 0;
+            linkState_ = Idle;
             const StatusRecord record =
                 DecodeStatusRecord(std::span<const std::uint8_t>(rx_).subspan(2));
-            ui_.PaintStatus(record);
+            events_.StatusReceived(record);
             if (record.mode == lastStatusMode_) {
                 return;
             }
             lastStatusMode_ = record.mode;
             replyCountdown_ = kReplyTicks;
             if (record.mode == 0) {
-                linkState_ = 21;
+                linkState_ = UnitNameReply;
                 blockNumber_ = 0;
                 layout::CommandWithBlock(tx_, cmd::GetUnitName, blockNumber_);
                 SendReport();
             } else {
-                linkState_ = 22;
+                linkState_ = OwnNameReply;
                 SendCommand(cmd::GetOwnName);
             }
             return;
         }
-        case 21:
+        case UnitNameReply:
             StoreName(blockNumber_);
             ++blockNumber_;
             if (blockNumber_ < statusUnitNames_.size()) {
@@ -87,16 +91,18 @@ void ProtocolEngine::StatusStep() {
                 SendReport();
             } else {
                 replyCountdown_ = 0;
-                linkState_ = 0;
-                ui_.SetStatusRowTitles(2, statusUnitNames_);
+                linkState_ = Idle;
+                events_.UnitNamesReceived(NameRows::AllUnits, statusUnitNames_);
             }
             return;
-        case 22:
+        case OwnNameReply:
             StoreName(0);
             replyCountdown_ = 0;
-            linkState_ = 0;
-            ui_.SetStatusRowTitles(1, statusUnitNames_);
+            linkState_ = Idle;
+            events_.UnitNamesReceived(NameRows::SingleUnit, statusUnitNames_);
             return;
+        default:
+            return;  // the states above are all a status exchange awaits
     }
 }
 

@@ -6,13 +6,14 @@
 #include <QStringList>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace valdro::ui {
 
 // A file chooser that remembers the name last chosen in it for the whole run.
 struct FileChooser {
-    QStringList nameFilters;  // Qt filter strings, first one selected
+    QStringList nameFilters;  // captions with their patterns, "Data Files (*.dat)"; first selected
     QString defaultSuffix;    // without the dot; empty = none
     QString lastName;         // offered again next time
 };
@@ -23,7 +24,10 @@ class DialogProvider {
 
     virtual ~DialogProvider() = default;
     // Error box with one OK button.
-    virtual void Error(const QString& text) = 0;
+    void Error(const QString& text) { Error(text, QString()); }
+    // The same with a second, smaller line under the text (the box's informative
+    // text); an empty detail adds nothing.
+    virtual void Error(const QString& text, const QString& detail) = 0;
     // Information box with one OK button.
     virtual void Information(const QString& text) = 0;
     // Confirmation box with Yes, No and Cancel.
@@ -38,7 +42,8 @@ class DialogProvider {
 class QtDialogProvider : public DialogProvider {
   public:
     explicit QtDialogProvider(QWidget* owner) : owner_(owner) {}
-    void Error(const QString& text) override;
+    using DialogProvider::Error;
+    void Error(const QString& text, const QString& detail) override;
     void Information(const QString& text) override;
     Answer Confirm(const QString& text) override;
     std::optional<QString> OpenFile(const FileChooser& chooser) override;
@@ -47,5 +52,10 @@ class QtDialogProvider : public DialogProvider {
   private:
     QWidget* owner_;
 };
+
+// Sets up a file chooser's filters, default suffix and last name. Each filter keeps
+// its caption, but "*.*" matches every file, as it does on Windows: toolkits
+// elsewhere would hide names without a dot.
+void ConfigureChooser(QFileDialog& dialog, const FileChooser& chooser);
 
 }  // namespace valdro::ui

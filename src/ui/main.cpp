@@ -1,21 +1,15 @@
 // Entry point of the window program.
-//   valdrometrica [--simulate] [--sim-status HEX] [--trace FILE] [FILE.dat]
+//   valdrometrica [--simulate] [--sim-status HEX] [--device PATH] [--trace FILE] [FILE.dat]
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <cstdio>
 #include <exception>
-#include <memory>
+#include <vector>
 
-#include "config/hex_text.h"
+#include "device/device_session.h"
 #include "device/protocol_engine.h"
-#include "device/report_trace.h"
-#include "device/simulated_platform.h"
-#include "device/simulated_unit.h"
 #include "ui/main_form.h"
-#ifdef VALDRO_HAVE_HIDAPI
-#include "device/hidapi_platform.h"
-#endif
 
 namespace {
 
@@ -25,19 +19,13 @@ int Run(QApplication& app) {
         QStringLiteral("Configures and monitors ORVELIX digital I/O units."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption simulate(QStringLiteral("simulate"),
-                                      QStringLiteral("Talk to a simulated unit instead of USB."));
-    const QCommandLineOption simStatus(
-        QStringLiteral("sim-status"),
-        QStringLiteral("With --simulate: status reply bytes from byte 2 on, in hex."),
-        QStringLiteral("HEX"));
-    const QCommandLineOption trace(
-        QStringLiteral("trace"),
-        QStringLiteral("Append every report to and from the unit to FILE."),
-        QStringLiteral("FILE"));
-    parser.addOption(simulate);
-    parser.addOption(simStatus);
-    parser.addOption(trace);
+    std::vector<QCommandLineOption> deviceOptions;
+    for (const valdro::DeviceOptionInfo& o : valdro::kDeviceOptionTable) {
+        deviceOptions.emplace_back(QString::fromUtf8(o.name),
+                                   QString::fromUtf8(o.help).replace(u'\n', u' '),
+                                   QString::fromUtf8(o.valueName));
+        parser.addOption(deviceOptions.back());
+    }
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A data file to load."),
                                  QStringLiteral("[FILE.dat]"));
     parser.process(app);
@@ -46,53 +34,38 @@ int Run(QApplication& app) {
         return 2;
     }
 
-    std::unique_ptr<valdro::SimulatedUnit> simUnit;
-    std::unique_ptr<valdro::HidPlatform> platform;
-    if (parser.isSet(simulate)) {
-        simUnit = std::make_unique<valdro::SimulatedUnit>();
-        if (parser.isSet(simStatus)) {
-            const auto bytes = valdro::ParseHexBytes(parser.value(simStatus).toStdString(),
-                                                     valdro::kReportSize - 2);
-            if (!bytes || bytes->empty()) {
-                std::fprintf(stderr, "valdrometrica: --sim-status needs hex bytes\n");
-                return 2;
-            }
-            simUnit->SetStatusOverride(*bytes);
+    auto value = [&](const char* name) -> std::optional<std::string> {
+        const QString n = QString::fromUtf8(name);
+        if (!parser.isSet(n)) {
+            return std::nullopt;
         }
-        platform = std::make_unique<valdro::SimulatedPlatform>(*simUnit);
-    } else {
-        if (parser.isSet(simStatus)) {
-            std::fprintf(stderr, "valdrometrica: --sim-status needs --simulate\n");
-            return 2;
-        }
-#ifdef VALDRO_HAVE_HIDAPI
-        platform = std::make_unique<valdro::HidapiPlatform>();
-#else
-        std::fprintf(stderr, "valdrometrica: built without USB support; use --simulate\n");
+        return parser.value(n).toStdString();
+    };
+    valdro::DeviceArguments arguments;
+    arguments.simulate = parser.isSet(QStringLiteral("simulate"));
+    arguments.device = value("device");
+    arguments.trace = value("trace");
+    arguments.simStatus = value("sim-status");
+    valdro::DeviceOptions options;
+    if (const auto error = valdro::ReadDeviceArguments(arguments, options)) {
+        std::fprintf(stderr, "valdrometrica: %s\n", error->c_str());
         return 2;
-#endif
+    }
+    // Declared before the window: the engine inside it uses the session's platform
+    // and trace until it is gone.
+    valdro::DeviceSession session(options);
+    if (!session.TraceError().empty()) {
+        std::fprintf(stderr, "valdrometrica: %s\n", session.TraceError().c_str());
+        return 2;
     }
 
-    valdro::ReportTrace reportTrace;
-    if (parser.isSet(trace)) {
-        const QString path = parser.value(trace);
-        if (!reportTrace.Open(path.toStdString())) {
-            std::fprintf(stderr, "valdrometrica: cannot open trace file %s\n",
-                         path.toLocal8Bit().constData());
-            return 2;
-        }
-    }
-
-    valdro::ui::TMainForm form(*platform);
-    if (reportTrace.IsOpen()) {
-        form.Engine().SetTrace(&reportTrace);
-    }
+    valdro::ui::TMainForm form(session.Platform());
+    session.Attach(form.Engine());
     form.show();
     if (!parser.positionalArguments().isEmpty()) {
         form.LoadFile(parser.positionalArguments().front());
     }
     app.exec();
-    form.Engine().SetTrace(nullptr);
     return 0;
 }
 

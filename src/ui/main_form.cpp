@@ -78,7 +78,7 @@ TMainForm::TMainForm(HidPlatform& platform, MainFormOptions options, QWidget* pa
     timer1_->setInterval(50);
     timer1_->setTimerType(Qt::PreciseTimer);
 
-    engine_ = std::make_unique<ProtocolEngine>(platform, linkView_, downloadSet_, *this);
+    engine_ = std::make_unique<ProtocolEngine>(platform, linkView_, *this);
 
     connect(selector_, &UnitSelector::MouseUp, this, &TMainForm::DisplayTabSetMouseUp);
     connect(selector_, &UnitSelector::KeyboardChange, this, &TMainForm::DisplayTabSetMouseUp);

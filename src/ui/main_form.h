@@ -11,7 +11,8 @@
 
 #include "config/config_set.h"
 #include "device/hid_platform.h"
-#include "device/link_ui.h"
+#include "device/link_events.h"
+#include "device/owner_thread_poster.h"
 #include "ui/dialog_provider.h"
 
 class QCloseEvent;
@@ -32,6 +33,7 @@ class OutputControlPage;
 class StatusPage;
 class UnitSelector;
 
+// " Vesion: " is the product's own spelling, as its users know the title: keep it.
 inline const QString kWindowTitle =
     QStringLiteral("ORVELIX Valdrometrica") + QStringLiteral(" Vesion: ") + QStringLiteral("1.00");
 inline const QString kDataChangedQuestion = QStringLiteral("Data has changed\nSave now?");
@@ -83,27 +85,18 @@ class TMainForm : public QWidget, public OwnerThreadPoster {
     void DownloadButtonClick();
     void StatusConnectButtonClick();
     void Timer1Timer();
+    // Ends status monitoring: "Connect", the grids hidden, no further polls.
+    void ResetStatusPage();
 
     int CurrentUnit() const { return currentUnit_; }
-
-    // What the device link shows (through LinkView).
-    void ShowError(const std::string& text);
-    void ShowInformation(const std::string& text);
-    void StatusPageReset();
-    void StatusPageConnected();
-    void PaintStatus(const StatusRecord& record);
-    void SetStatusRowTitles(int which, const std::array<std::string, 9>& names);
-    void DownloadProgress(int done, int total);
 
     // OwnerThreadPoster: called on the receive thread.
     void Post() override;
 
     QTabWidget* pageControl() const { return pageControl_; }
-    GeneralPage* generalPage() const { return general_; }
     OutputControlPage* outputPage() const { return output_; }
     StatusPage* statusPage() const { return status_; }
     UnitSelector* unitSelector() const { return selector_; }
-    BottomPanel* bottomPanel() const { return panel_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -134,29 +127,23 @@ class TMainForm : public QWidget, public OwnerThreadPoster {
 
     std::unique_ptr<HelpLauncher> help_;
 
-    // The device link's view of the window. A download sends the unit and the
-    // configuration of the moment it started: switching units, editing or loading
-    // a file while it runs must not mix two configurations in the unit.
-    class LinkView final : public LinkUi {
+    // The device link's events onto the pages, the progress bar and the boxes.
+    class LinkView final : public LinkEvents {
       public:
         explicit LinkView(TMainForm& form) : form_(form) {}
-        void ShowError(const std::string& text) override { form_.ShowError(text); }
-        void ShowInformation(const std::string& text) override { form_.ShowInformation(text); }
-        int CurrentUnit() const override { return form_.downloadUnit_; }
-        void StatusPageReset() override { form_.StatusPageReset(); }
-        void StatusPageConnected() override { form_.StatusPageConnected(); }
-        void PaintStatus(const StatusRecord& record) override { form_.PaintStatus(record); }
-        void SetStatusRowTitles(int which, const std::array<std::string, 9>& names) override {
-            form_.SetStatusRowTitles(which, names);
-        }
-        void DownloadProgress(int done, int total) override { form_.DownloadProgress(done, total); }
+        void MonitoringStarted() override;
+        void MonitoringStopped() override;
+        void StatusReceived(const StatusRecord& record) override;
+        void UnitNamesReceived(NameRows rows, const std::array<std::string, 9>& names) override;
+        void DownloadProgress(int done, int total) override;
+        void DownloadAbandoned() override;
+        void DownloadComplete() override;
+        void LinkFailed(const LinkError& error) override;
 
       private:
         TMainForm& form_;
     };
     LinkView linkView_{*this};
-    ConfigSet downloadSet_;
-    int downloadUnit_ = 0;
     // Last: destroyed first, so the receive thread is gone before anything it
     // reports into.
     std::unique_ptr<ProtocolEngine> engine_;

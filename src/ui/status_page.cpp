@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "config/text_codec.h"
 #include "ui/cell_colours.h"
 #include "ui/colour_grid.h"
 
@@ -124,7 +125,9 @@ void StatusPage::SetStatusRowTitles(int which, const std::array<std::string, 9>&
         rows = 9;
     }
     for (int row = 1; row <= rows; ++row) {
-        const QString name = QString::fromStdString(names[static_cast<std::size_t>(row - 1)]);
+        // The unit sends its names in the 8-bit code page.
+        const QString name =
+            QString::fromStdString(DecodeCp1252(names[static_cast<std::size_t>(row - 1)]));
         outputStatus->SetCellText(0, row, name);
         inputStatus->SetCellText(0, row, name);
     }

@@ -30,6 +30,7 @@ class StatusPage : public QWidget {
     void ShowSingleUnitStatus(const StatusRecord& record);
     void ShowAllUnitsStatus(const StatusRecord& record);
     // 1: row 1 from names[0]; 2: rows 1..9 from names[0..8]; anything else: nothing.
+    // The names are 8-bit text (Windows-1252), as the unit sends them.
     void SetStatusRowTitles(int which, const std::array<std::string, 9>& names);
 
     QLabel* outputStatusLabel;

@@ -15,7 +15,6 @@ class TypedLengthLimit : public QValidator {
     TypedLengthLimit(int limit, QLineEdit* edit);
     State validate(QString& input, int& pos) const override;
 
-    int Limit() const { return limit_; }
     // Sets the edit's text from the program, allowing that text's full length.
     void SetText(const QString& text);
 

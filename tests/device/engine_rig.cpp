@@ -44,7 +44,7 @@ bool EngineRig::DeliverUntil(const std::function<bool()>& done) {
 
 void EngineRig::Tick(int n) {
     for (int i = 0; i < n; ++i) {
-        engine.Timer1Timer();
+        engine.Tick();
     }
 }
 

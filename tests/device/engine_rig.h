@@ -1,5 +1,5 @@
 #pragma once
-// An engine wired to the simulated unit, with a recording LinkUi and a poster
+// An engine wired to the simulated unit, with recording link events and a poster
 // that lets the test itself play the owner thread: the test delivers each reply
 // and calls the timer tick, so every exchange is stepped deterministically.
 
@@ -11,55 +11,57 @@
 #include <vector>
 
 #include "config/config_set.h"
-#include "device/link_ui.h"
+#include "device/link_events.h"
 #include "device/protocol_engine.h"
 #include "device/simulated_platform.h"
 #include "device/simulated_unit.h"
 
 namespace valdro::test {
 
-class RecordingUi : public LinkUi {
+class RecordingEvents : public LinkEvents {
   public:
-    void ShowError(const std::string& text) override {
-        errors.push_back(text);
-        Box("error:" + text, whileErrorOpen);
+    void LinkFailed(const LinkError& error) override {
+        failures.push_back(error);
+        errors.emplace_back(LinkFailureText(error.failure));
+        Report("error:" + errors.back(), whileErrorOpen);
     }
-    void ShowInformation(const std::string& text) override {
-        infos.push_back(text);
-        Box("info:" + text, whileInformationOpen);
+    void DownloadComplete() override {
+        infos.emplace_back(kDownloadCompleteText);
+        Report("info:" + infos.back(), whileInformationOpen);
     }
-    int CurrentUnit() const override { return currentUnit; }
-    void StatusPageReset() override {
+    void MonitoringStopped() override {
         ++resets;
-        events.push_back("reset");
+        order.push_back("reset");
     }
-    void StatusPageConnected() override { events.push_back("connected"); }
-    void PaintStatus(const StatusRecord& record) override {
+    void MonitoringStarted() override { order.push_back("connected"); }
+    void StatusReceived(const StatusRecord& record) override {
         painted.push_back(record);
-        events.push_back("paint");
+        order.push_back("paint");
     }
-    void SetStatusRowTitles(int which, const std::array<std::string, 9>& names) override {
-        titles.emplace_back(which, names);
-        events.push_back("titles:" + std::to_string(which));
+    void UnitNamesReceived(NameRows rows, const std::array<std::string, 9>& names) override {
+        titles.emplace_back(rows, names);
+        order.push_back("titles:" + std::to_string(static_cast<int>(rows)));
     }
     void DownloadProgress(int done, int total) override { progress.emplace_back(done, total); }
+    void DownloadAbandoned() override { order.push_back("abandoned"); }
 
-    int currentUnit = 0;
-    // Runs while a box is "open", as the window's nested event loop would.
+    // Runs while a failure or the completion is being reported, as the window's
+    // nested event loop in its message box would.
     std::function<void()> whileErrorOpen;
     std::function<void()> whileInformationOpen;
 
-    std::vector<std::string> errors;
+    std::vector<LinkError> failures;
+    std::vector<std::string> errors;  // their texts
     std::vector<std::string> infos;
-    std::vector<std::string> events;  // every call in order: "error:..", "reset", ...
+    std::vector<std::string> order;  // every event in order: "error:..", "reset", ...
     std::vector<StatusRecord> painted;
-    std::vector<std::pair<int, std::array<std::string, 9>>> titles;
+    std::vector<std::pair<NameRows, std::array<std::string, 9>>> titles;
     std::vector<std::pair<int, int>> progress;
     int resets = 0;
 
   private:
-    void Box(std::string event, const std::function<void()>& whileOpen) {
-        events.push_back(std::move(event));
+    void Report(std::string event, const std::function<void()>& whileOpen) {
+        order.push_back(std::move(event));
         if (whileOpen) {
             whileOpen();
         }
@@ -92,8 +94,10 @@ struct EngineRig {
     // Hands over replies until done() holds; false when a reply failed to come.
     bool DeliverUntil(const std::function<bool()>& done);
     bool DeliverUntilIdle() {
-        return DeliverUntil([&] { return engine.LinkState() == 0; });
+        return DeliverUntil([&] { return engine.LinkState() == LinkState::Idle; });
     }
+    // Starts a download of config for unit.
+    void StartDownload(int unit = 0) { engine.StartDownload(config, unit); }
     bool DeliverCount(long n) {
         return DeliverUntil([&] { return delivered == n; });
     }
@@ -108,10 +112,10 @@ struct EngineRig {
 
     SimulatedUnit sim;
     SimulatedPlatform platform{sim};
-    RecordingUi ui;
+    RecordingEvents events;
     ConfigSet config;
     CountingPoster poster;
-    ProtocolEngine engine{platform, ui, config, poster};
+    ProtocolEngine engine{platform, events, poster};
     long delivered = 0;
 };
 

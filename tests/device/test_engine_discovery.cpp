@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <optional>
 
 #include "engine_rig.h"
 
@@ -18,9 +19,10 @@ struct FindCase {
     SimulatedFaults faults;
     std::string devicePath;
     bool found;
-    std::string error;  // empty: none
-    std::string path;   // the channel's path afterwards; empty: closed
-    int searches;       // Enumerate() calls
+    std::string error;                     // empty: none
+    std::string path;                      // the channel's path afterwards; empty: closed
+    int searches;                          // Enumerate() calls
+    std::optional<OpenFailure> open = {};  // what "Cannot find" carries
 };
 
 class EngineFindMaster : public testing::TestWithParam<FindCase> {};
@@ -30,11 +32,14 @@ TEST_P(EngineFindMaster, TriesTheFragmentsInOrder) {
     EngineRig rig(c.faults);
     rig.engine.SetDevicePath(c.devicePath);
     EXPECT_EQ(rig.engine.FindMaster(), c.found);
-    EXPECT_EQ(rig.ui.errors,
+    EXPECT_EQ(rig.events.errors,
               c.error.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.error});
     EXPECT_EQ(rig.engine.ChannelOpen(), !c.path.empty());
     EXPECT_EQ(rig.engine.ChannelPath(), c.path);
     EXPECT_EQ(rig.platform.EnumerateCount(), c.searches);
+    if (!rig.events.failures.empty()) {
+        EXPECT_EQ(rig.events.failures.back().open, c.open);
+    }
     if (rig.engine.ChannelOpen()) {
         EXPECT_TRUE(rig.engine.FindMaster()) << "the open channel is used as it is";
         EXPECT_EQ(rig.platform.EnumerateCount(), c.searches);
@@ -71,7 +76,16 @@ INSTANTIATE_TEST_SUITE_P(
                  "ORVELIX is in Program Mode",
                  kBoot,
                  2},
-        FindCase{"ChosenPathAbsent", {}, "sim:nowhere", false, "Cannot find ORVELIX", "", 3}),
+        FindCase{"ChosenPathAbsent", {}, "sim:nowhere", false, "Cannot find ORVELIX", "", 3},
+        // Listed, but not this user's to open: the failure says where and why.
+        FindCase{"AccessDenied",
+                 {.accessDenied = true},
+                 "",
+                 false,
+                 "Cannot find ORVELIX",
+                 "",
+                 3,
+                 OpenFailure{kUnit, OpenError::AccessDenied}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The window runs in the user's locale. A Turkish 8-bit locale lowers 'I' to a
@@ -125,7 +139,7 @@ TEST_P(EngineMatch, OpensTheFirstInterfaceWhoseIdHoldsTheFragment) {
     EngineRig rig;
     ListingPlatform platform(rig.platform);
     platform.list = GetParam().list;
-    ProtocolEngine engine(platform, rig.ui, rig.config, rig.poster);
+    ProtocolEngine engine(platform, rig.events, rig.poster);
     engine.OpenDevice(GetParam().fragment);
     const std::string& want = GetParam().opened;
     // Two opens of the one path: for writing, then for reading.
@@ -162,13 +176,15 @@ TEST(EngineDiscovery, AMatchThatWillNotOpenEndsTheSearch) {
     ListingPlatform platform(rig.platform);
     platform.list = {Listed("x", kApp), Listed("y", kApp)};
     platform.refuse = true;
-    ProtocolEngine engine(platform, rig.ui, rig.config, rig.poster);
-    engine.StartDownload();
+    ProtocolEngine engine(platform, rig.events, rig.poster);
+    engine.StartDownload(rig.config, 0);
     EXPECT_FALSE(engine.ChannelOpen());
     EXPECT_EQ(platform.opened, (std::vector<std::string>{"x", "x", "x", "x"}))
         << "0009, then any revision";
-    EXPECT_EQ(rig.ui.errors, std::vector<std::string>{"Cannot find ORVELIX"});
-    EXPECT_EQ(engine.LinkState(), 0);
+    EXPECT_EQ(rig.events.errors, std::vector<std::string>{"Cannot find ORVELIX"});
+    EXPECT_EQ(rig.events.failures.back().open, (OpenFailure{"x", OpenError::Other}))
+        << "a platform that gives no reason";
+    EXPECT_EQ(engine.LinkState(), LinkState::Idle);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "device/download_layouts.h"
 #include "device/report_trace.h"
@@ -23,8 +24,7 @@ using test::EngineRig;
 std::vector<HidReport> RunDownload(EngineRig& rig, int unit, ReportTrace* trace = nullptr) {
     rig.engine.SetTrace(trace);
     rig.config = test::RichConfig();
-    rig.ui.currentUnit = unit;
-    rig.engine.StartDownload();
+    rig.StartDownload(unit);
     EXPECT_TRUE(rig.DeliverUntilIdle());
     rig.engine.SetTrace(nullptr);
     return rig.Written();
@@ -68,12 +68,12 @@ TEST_P(EngineDownloadGolden, WritesTheGoldenReportsAndCompletes) {
         EXPECT_EQ(got[i], want[i]) << g.file << ", report " << i + 1;
     }
     EXPECT_EQ(replies.size(), got.size()) << "every reply is traced too";
-    EXPECT_EQ(rig.ui.infos, std::vector<std::string>{"Download Complete"});
-    EXPECT_TRUE(rig.ui.errors.empty());
-    EXPECT_EQ(rig.engine.LinkState(), 0);
+    EXPECT_EQ(rig.events.infos, std::vector<std::string>{"Download Complete"});
+    EXPECT_TRUE(rig.events.errors.empty());
+    EXPECT_EQ(rig.engine.LinkState(), LinkState::Idle);
     EXPECT_EQ(rig.engine.ReplyCountdown(), 0);
-    ASSERT_EQ(rig.ui.progress.size(), got.size());
-    EXPECT_EQ(rig.ui.progress.back(), std::make_pair(g.reports, g.reports));
+    ASSERT_EQ(rig.events.progress.size(), got.size());
+    EXPECT_EQ(rig.events.progress.back(), std::make_pair(g.reports, g.reports));
 }
 
 INSTANTIATE_TEST_SUITE_P(Units, EngineDownloadGolden,
@@ -213,20 +213,21 @@ TEST(DownloadLayouts, OddValuesGoOutByTheirLowBytes) {
 // The "Download Complete" box runs the window's loop: ticks go on, nothing is sent.
 TEST(EngineDownload, DownloadCompleteBoxHoldsTheLinkStateUntilClosed) {
     EngineRig rig;
-    int stateInBox = -1, countdownInBox = -1;
+    std::optional<LinkState> stateInBox;
+    int countdownInBox = -1;
     std::size_t writtenInBox = 0;
-    rig.ui.whileInformationOpen = [&] {
+    rig.events.whileInformationOpen = [&] {
         stateInBox = rig.engine.LinkState();
         countdownInBox = rig.engine.ReplyCountdown();
         rig.Tick(40);
         writtenInBox = rig.WrittenCount();
     };
     RunDownload(rig, 0);
-    EXPECT_EQ(stateInBox, 17);
+    EXPECT_EQ(stateInBox, LinkState::EndDownloadAck);
     EXPECT_EQ(countdownInBox, 0);
     EXPECT_EQ(writtenInBox, 109u);
-    EXPECT_TRUE(rig.ui.errors.empty());
-    EXPECT_EQ(rig.engine.LinkState(), 0);
+    EXPECT_TRUE(rig.events.errors.empty());
+    EXPECT_EQ(rig.engine.LinkState(), LinkState::Idle);
 }
 
 // --- failures: each with its message, and the configuration left as it was
@@ -238,16 +239,16 @@ TEST(EngineDownload, StartFailuresSendNothing) {
         for (const bool connect : {false, true}) {
             EngineRig rig({.present = programMode, .programMode = programMode});
             rig.config = test::RichConfig();
-            connect ? rig.engine.StatusConnectButtonClick() : rig.engine.StartDownload();
-            EXPECT_EQ(rig.ui.errors,
+            connect ? rig.engine.StartMonitoring() : rig.StartDownload();
+            EXPECT_EQ(rig.events.errors,
                       std::vector<std::string>{programMode ? "ORVELIX is in Program Mode"
                                                            : "Cannot find ORVELIX"});
             EXPECT_EQ(rig.engine.ChannelOpen(), programMode) << "the channel stays open";
             EXPECT_FALSE(rig.engine.Monitoring());
             rig.Tick(100);
             EXPECT_EQ(rig.WrittenCount(), 0u);
-            EXPECT_EQ(rig.ui.events.size(), 1u) << "no connect, no poll, no second message";
-            EXPECT_EQ(rig.engine.LinkState(), 0);
+            EXPECT_EQ(rig.events.order.size(), 1u) << "no connect, no poll, no second message";
+            EXPECT_EQ(rig.engine.LinkState(), LinkState::Idle);
             EXPECT_EQ(rig.config, test::RichConfig());
         }
     }
@@ -258,26 +259,27 @@ TEST(EngineDownload, StartFailuresSendNothing) {
 // before BeginDownload, with the countdown cleared before the box and LinkState after.
 TEST(EngineDownload, WrongIdentityStopsBeforeBeginDownload) {
     EngineRig rig({.programMode = true});
-    rig.engine.StartDownload();
+    rig.StartDownload();
     const int searches = rig.platform.EnumerateCount();
     rig.sim.SetFaults({.programMode = true, .wrongIdentity = true});
-    int countdownInBox = -1, stateInBox = -1;
-    rig.ui.whileErrorOpen = [&] {
+    int countdownInBox = -1;
+    std::optional<LinkState> stateInBox;
+    rig.events.whileErrorOpen = [&] {
         countdownInBox = rig.engine.ReplyCountdown();
         stateInBox = rig.engine.LinkState();
     };
-    rig.engine.StartDownload();
+    rig.StartDownload();
     EXPECT_EQ(rig.platform.EnumerateCount(), searches) << "an open channel is not searched";
     ASSERT_TRUE(rig.DeliverUntilIdle());
-    EXPECT_EQ(rig.ui.errors,
+    EXPECT_EQ(rig.events.errors,
               (std::vector<std::string>{"ORVELIX is in Program Mode",
                                         "Application is not a ORVELIX Valdrometrica"}));
     EXPECT_EQ(countdownInBox, 0);
-    EXPECT_EQ(stateInBox, 1);
-    EXPECT_EQ(rig.engine.LinkState(), 0);
+    EXPECT_EQ(stateInBox, LinkState::DownloadIdentity);
+    EXPECT_EQ(rig.engine.LinkState(), LinkState::Idle);
     EXPECT_EQ(rig.Codes(), std::vector<int>{cmd::Identify});
     rig.Tick(60);
-    EXPECT_EQ(rig.ui.errors.size(), 2u) << "no watchdog after the identity failure";
+    EXPECT_EQ(rig.events.errors.size(), 2u) << "no watchdog after the identity failure";
 }
 
 TEST(EngineDownload, ReportsArrivingWhileNothingIsAwaitedChangeNothing) {
@@ -286,10 +288,10 @@ TEST(EngineDownload, ReportsArrivingWhileNothingIsAwaitedChangeNothing) {
     junk.fill(0x5A);
     const HidReport txBefore = rig.engine.TxReport();
     rig.engine.ReceiveReport(junk);
-    EXPECT_EQ(rig.engine.LinkState(), 0);
+    EXPECT_EQ(rig.engine.LinkState(), LinkState::Idle);
     EXPECT_EQ(rig.engine.TxReport(), txBefore);
     EXPECT_EQ(rig.WrittenCount(), 0u);
-    EXPECT_TRUE(rig.ui.events.empty());
+    EXPECT_TRUE(rig.events.order.empty());
 }
 
 // A unit that goes silent or away after report n: the watchdog ends the download
@@ -302,18 +304,18 @@ TEST_P(EngineDownloadCut, EndsWithLostCommsAfterTwentyTicks) {
     (unplug ? f.unplugAtReport : f.silentAfterReport) = n;
     EngineRig rig(f);
     rig.config = test::RichConfig();
-    rig.engine.StartDownload();
+    rig.StartDownload();
     ASSERT_TRUE(rig.DeliverCount(unplug ? n - 1 : n));
     EXPECT_EQ(rig.WrittenCount(), static_cast<std::size_t>(unplug ? n : n + 1));
     rig.Tick(19);
-    EXPECT_TRUE(rig.ui.errors.empty());
-    EXPECT_NE(rig.engine.LinkState(), 0);
+    EXPECT_TRUE(rig.events.errors.empty());
+    EXPECT_NE(rig.engine.LinkState(), LinkState::Idle);
     rig.Tick();
-    EXPECT_EQ(rig.ui.errors, std::vector<std::string>{"Lost comms to ORVELIX"});
-    EXPECT_EQ(rig.engine.LinkState(), 0);
+    EXPECT_EQ(rig.events.errors, std::vector<std::string>{"Lost comms to ORVELIX"});
+    EXPECT_EQ(rig.engine.LinkState(), LinkState::Idle);
     rig.Tick(100);
-    EXPECT_EQ(rig.ui.errors.size(), 1u);
-    EXPECT_TRUE(rig.ui.infos.empty());
+    EXPECT_EQ(rig.events.errors.size(), 1u);
+    EXPECT_TRUE(rig.events.infos.empty());
     EXPECT_EQ(rig.sim.DownloadsCompleted(), 0);
     EXPECT_EQ(rig.config, test::RichConfig());
     if (!unplug) {
@@ -322,11 +324,11 @@ TEST_P(EngineDownloadCut, EndsWithLostCommsAfterTwentyTicks) {
     }
     // The next click searches again: nothing while unplugged, then a whole download.
     ASSERT_TRUE(rig.WaitChannelDropped());
-    rig.engine.StartDownload();
-    EXPECT_EQ(rig.ui.errors.back(), "Cannot find ORVELIX");
+    rig.StartDownload();
+    EXPECT_EQ(rig.events.errors.back(), "Cannot find ORVELIX");
     rig.sim.SetFaults({});
     rig.sim.Replug();
-    rig.engine.StartDownload();
+    rig.StartDownload();
     ASSERT_TRUE(rig.DeliverUntilIdle());
     EXPECT_EQ(rig.sim.DownloadsCompleted(), 1);
 }
@@ -340,23 +342,24 @@ INSTANTIATE_TEST_SUITE_P(Points, EngineDownloadCut,
 
 TEST(EngineDownload, ASecondClickStartsAgainFromIdentify) {
     EngineRig rig;
-    rig.engine.StartDownload();
+    rig.StartDownload();
     ASSERT_TRUE(rig.DeliverCount(40));
-    EXPECT_EQ(rig.engine.LinkState(), 15);  // report 41 is block 19's first half
+    EXPECT_EQ(rig.engine.LinkState(),
+              LinkState::MapSliceAck);  // report 41 is block 19's first half
     // Report 41's acknowledgement is on its way when the user clicks again; it is
     // taken as the answer to the new Identify, which fails the identity check.
-    rig.engine.StartDownload();
-    EXPECT_EQ(rig.engine.LinkState(), 1);
+    rig.StartDownload();
+    EXPECT_EQ(rig.engine.LinkState(), LinkState::DownloadIdentity);
     EXPECT_EQ(rig.Written().back()[1], cmd::Identify);
     ASSERT_TRUE(rig.DeliverUntilIdle());
-    EXPECT_EQ(rig.ui.errors,
+    EXPECT_EQ(rig.events.errors,
               std::vector<std::string>{"Application is not a ORVELIX Valdrometrica"});
     ASSERT_TRUE(rig.DeliverOne());  // the real identity reply: nothing awaits it
-    EXPECT_EQ(rig.engine.LinkState(), 0);
+    EXPECT_EQ(rig.engine.LinkState(), LinkState::Idle);
 
-    rig.engine.StartDownload();
+    rig.StartDownload();
     ASSERT_TRUE(rig.DeliverUntilIdle());
-    EXPECT_EQ(rig.ui.infos, std::vector<std::string>{"Download Complete"});
+    EXPECT_EQ(rig.events.infos, std::vector<std::string>{"Download Complete"});
     EXPECT_EQ(rig.sim.DownloadsCompleted(), 1);
 }
 

@@ -4,7 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "device/report_trace.h"
 #include "engine_rig.h"
+#include "support/text_shape.h"
 
 namespace valdro {
 namespace {
@@ -13,7 +20,7 @@ using test::EngineRig;
 
 // Connects and hands over replies until the first record and its names are in.
 void ConnectAndSettle(EngineRig& rig) {
-    rig.engine.StatusConnectButtonClick();
+    rig.engine.StartMonitoring();
     ASSERT_TRUE(rig.engine.Monitoring());
     ASSERT_TRUE(rig.DeliverUntilIdle());
 }
@@ -36,9 +43,9 @@ TEST(EngineStatus, ConnectFetchesTheFirstRecordAndTheNames) {
     for (std::size_t u = 0; u < 9; ++u) {
         EXPECT_EQ(rig.Written()[2 + u][2], u) << "GetUnitName byte 2";
     }
-    EXPECT_EQ(rig.ui.events, (std::vector<std::string>{"connected", "paint", "titles:2"}));
-    EXPECT_EQ(rig.ui.titles[0].second[0], "Master");
-    EXPECT_EQ(rig.ui.titles[0].second[8], "Slave 8");
+    EXPECT_EQ(rig.events.order, (std::vector<std::string>{"connected", "paint", "titles:2"}));
+    EXPECT_EQ(rig.events.titles[0].second[0], "Master");
+    EXPECT_EQ(rig.events.titles[0].second[8], "Slave 8");
     EXPECT_EQ(rig.engine.LastStatusMode(), 0);
     EXPECT_EQ(rig.engine.ReplyCountdown(), 0);
     EXPECT_EQ(rig.engine.StatusPollCountdown(), 20);
@@ -49,12 +56,12 @@ TEST(EngineStatus, ConnectFetchesTheFirstRecordAndTheNames) {
 TEST(EngineStatus, AfterADownloadTheUnitReportsWhatItReceived) {
     EngineRig rig;
     rig.config = test::RichConfig();
-    rig.engine.StartDownload();
+    rig.StartDownload();
     ASSERT_TRUE(rig.DeliverUntilIdle());
     ConnectAndSettle(rig);
-    ASSERT_EQ(rig.ui.painted.size(), 1u);
+    ASSERT_EQ(rig.events.painted.size(), 1u);
     for (std::size_t u = 0; u < 9; ++u) {
-        EXPECT_EQ(rig.ui.painted[0].units[u].present, u != 3 && u != 6) << u;
+        EXPECT_EQ(rig.events.painted[0].units[u].present, u != 3 && u != 6) << u;
     }
     const auto& names = rig.engine.StatusUnitNames();
     EXPECT_EQ(names[0], "Master unit in the plant hall ");
@@ -71,14 +78,14 @@ TEST(EngineStatus, PollsEveryTwentyTicksWithoutNamesWhileTheModeStays) {
         rig.Tick(19);
         EXPECT_EQ(rig.WrittenCount(), before) << "poll " << poll;
         rig.Tick();
-        EXPECT_EQ(rig.engine.LinkState(), 19);
+        EXPECT_EQ(rig.engine.LinkState(), LinkState::StatusIdentity);
         EXPECT_EQ(rig.engine.StatusPollCountdown(), 20);
         ASSERT_TRUE(rig.DeliverUntilIdle());
         EXPECT_EQ(rig.Codes(before), (std::vector<int>{cmd::Identify, cmd::GetStatus}));
     }
-    EXPECT_EQ(rig.ui.painted.size(), 4u);
-    EXPECT_EQ(rig.ui.titles.size(), 1u);
-    EXPECT_TRUE(rig.ui.errors.empty());
+    EXPECT_EQ(rig.events.painted.size(), 4u);
+    EXPECT_EQ(rig.events.titles.size(), 1u);
+    EXPECT_TRUE(rig.events.errors.empty());
 }
 
 TEST(EngineStatus, AModeChangeFetchesOneOrNineNames) {
@@ -92,15 +99,16 @@ TEST(EngineStatus, AModeChangeFetchesOneOrNineNames) {
         const std::vector<int> names =
             single ? std::vector<int>{cmd::GetOwnName} : NineNameRequests();
         EXPECT_EQ(rig.Codes(before), Join({cmd::Identify, cmd::GetStatus}, names));
-        EXPECT_EQ(rig.ui.titles.back().first, single ? 1 : 2);
+        EXPECT_EQ(rig.events.titles.back().first,
+                  single ? NameRows::SingleUnit : NameRows::AllUnits);
     }
 }
 
 TEST(EngineStatus, NineNameRequestsShareOneCountdown) {
     EngineRig rig;
-    rig.engine.StatusConnectButtonClick();
+    rig.engine.StartMonitoring();
     ASSERT_TRUE(rig.DeliverCount(2));  // identity, status: the first GetUnitName is out
-    EXPECT_EQ(rig.engine.LinkState(), 21);
+    EXPECT_EQ(rig.engine.LinkState(), LinkState::UnitNameReply);
     EXPECT_EQ(rig.engine.ReplyCountdown(), 20);
     rig.Tick(5);
     ASSERT_TRUE(rig.DeliverCount(4));
@@ -123,8 +131,8 @@ TEST_P(EngineStatusRecord, IsPaintedAsTheUnitSentIt) {
     EngineRig rig;
     rig.sim.SetStatusOverride(c.record);
     ConnectAndSettle(rig);
-    ASSERT_EQ(rig.ui.painted.size(), 1u);
-    const StatusRecord& r = rig.ui.painted[0];
+    ASSERT_EQ(rig.events.painted.size(), 1u);
+    const StatusRecord& r = rig.events.painted[0];
     EXPECT_EQ(r.singleUnit(), c.record[0] != 0);
     for (std::size_t u = 0; u < static_cast<std::size_t>(r.rowCount()); ++u) {
         EXPECT_EQ(r.units[u].present, ((c.presentMask >> u) & 1) != 0) << "unit " << u;
@@ -165,16 +173,16 @@ class EngineStatusName : public testing::TestWithParam<NameCase> {};
 TEST_P(EngineStatusName, IsStoredUpToItsNulAndAtMostThirtyCharacters) {
     EngineRig rig;
     rig.sim.SetSingleUnitMode(true);
-    rig.engine.StatusConnectButtonClick();
+    rig.engine.StartMonitoring();
     ASSERT_TRUE(rig.DeliverCount(2));
-    ASSERT_EQ(rig.engine.LinkState(), 22);
+    ASSERT_EQ(rig.engine.LinkState(), LinkState::OwnNameReply);
     HidReport reply;
     reply.fill('A');
     std::copy(GetParam().bytes.begin(), GetParam().bytes.end(), reply.begin() + 2);
     rig.engine.ReceiveReport(reply);
     EXPECT_EQ(rig.engine.StatusUnitNames()[0], GetParam().stored);
-    EXPECT_EQ(rig.ui.titles.back().second[0], GetParam().stored);
-    EXPECT_EQ(rig.engine.LinkState(), 0);
+    EXPECT_EQ(rig.events.titles.back().second[0], GetParam().stored);
+    EXPECT_EQ(rig.engine.LinkState(), LinkState::Idle);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -189,46 +197,62 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(EngineStatus, WrongIdentityKeepsPolling) {
     EngineRig rig({.wrongIdentity = true});
-    rig.engine.StatusConnectButtonClick();
+    rig.engine.StartMonitoring();
     ASSERT_TRUE(rig.DeliverUntilIdle());
-    EXPECT_EQ(rig.ui.errors,
+    EXPECT_EQ(rig.events.errors,
               std::vector<std::string>{"Application is not a ORVELIX Valdrometrica"});
     EXPECT_TRUE(rig.engine.Monitoring());
     rig.Tick(20);
     ASSERT_TRUE(rig.DeliverUntilIdle());
     EXPECT_EQ(rig.Codes(), (std::vector<int>{cmd::Identify, cmd::Identify}));
-    EXPECT_EQ(rig.ui.errors.size(), 2u);
+    EXPECT_EQ(rig.events.errors.size(), 2u);
 }
 
+// The trace says why the link dropped, in the platform's words.
 TEST(EngineStatus, UnplugWhileIdleResetsThePageWithoutAMessage) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("valdro-unplug-" + std::to_string(::getpid()) + ".trace");
+    ReportTrace trace;
+    ASSERT_TRUE(trace.Open(path.string()));
     EngineRig rig;
+    rig.engine.SetTrace(&trace);
     ConnectAndSettle(rig);
     rig.sim.Unplug();
     ASSERT_TRUE(rig.WaitChannelDropped());
     rig.Tick(20);
     EXPECT_FALSE(rig.engine.Monitoring());
-    EXPECT_EQ(rig.ui.resets, 1);
+    EXPECT_EQ(rig.events.resets, 1);
     rig.Tick(100);
-    EXPECT_TRUE(rig.ui.errors.empty());
+    EXPECT_TRUE(rig.events.errors.empty());
+    rig.engine.SetTrace(nullptr);
+    std::ifstream in(path);
+    std::string line, last;
+    while (std::getline(in, line)) {
+        last = line;
+    }
+    std::filesystem::remove(path);
+    EXPECT_EQ(last.substr(0, last.size() - test::kTimeShape.size()),
+              "! read failed: simulated unit unplugged ")
+        << last;
 }
 
 TEST(EngineStatus, UnplugWithAReplyAwaitedAlsoShowsLostComms) {
     // GetStatus goes unanswered, so the receive thread is back in its read (not
     // holding a reply in the hand-off) when the unit is unplugged.
     EngineRig rig({.silentAfterReport = 1});
-    rig.engine.StatusConnectButtonClick();
+    rig.engine.StartMonitoring();
     rig.Tick(5);
     ASSERT_TRUE(rig.DeliverOne());  // identity at tick 5: GetStatus awaited until tick 25
     rig.sim.Unplug();
     ASSERT_TRUE(rig.WaitChannelDropped());
     rig.Tick(15);  // tick 20: the poll finds no unit
     EXPECT_FALSE(rig.engine.Monitoring());
-    EXPECT_EQ(rig.ui.resets, 1);
+    EXPECT_EQ(rig.events.resets, 1);
     rig.Tick(4);
-    EXPECT_TRUE(rig.ui.errors.empty());
+    EXPECT_TRUE(rig.events.errors.empty());
     rig.Tick();  // tick 25: one second after the last report
-    EXPECT_EQ(rig.ui.errors, std::vector<std::string>{"Lost comms to ORVELIX"});
-    EXPECT_EQ(rig.ui.resets, 1);
+    EXPECT_EQ(rig.events.errors, std::vector<std::string>{"Lost comms to ORVELIX"});
+    EXPECT_EQ(rig.events.resets, 1);
 }
 
 // "Disconnect" with a reply awaited: the page is reset at once, and the exchange
@@ -236,53 +260,54 @@ TEST(EngineStatus, UnplugWithAReplyAwaitedAlsoShowsLostComms) {
 TEST(EngineStatus, DisconnectWithAReplyAwaited) {
     for (const bool silent : {false, true}) {
         EngineRig rig({.silentAfterReport = silent ? 0 : -1});
-        rig.engine.StatusConnectButtonClick();
-        rig.engine.StatusConnectButtonClick();
+        rig.engine.StartMonitoring();
+        rig.engine.StopMonitoring();
         EXPECT_FALSE(rig.engine.Monitoring());
-        EXPECT_EQ(rig.ui.resets, 1);
-        EXPECT_EQ(rig.engine.LinkState(), 19);
+        EXPECT_EQ(rig.events.resets, 1);
+        EXPECT_EQ(rig.engine.LinkState(), LinkState::StatusIdentity);
         if (!silent) {
             ASSERT_TRUE(rig.DeliverUntilIdle());
-            EXPECT_EQ(rig.ui.titles.size(), 1u);
+            EXPECT_EQ(rig.events.titles.size(), 1u);
         }
         rig.Tick(100);
         EXPECT_EQ(rig.WrittenCount(), silent ? 1u : 11u) << "no polls after Disconnect";
-        EXPECT_EQ(rig.ui.errors, silent ? std::vector<std::string>{"Lost comms to ORVELIX"}
-                                        : std::vector<std::string>{});
-        EXPECT_EQ(rig.ui.resets, 1);
+        EXPECT_EQ(rig.events.errors, silent ? std::vector<std::string>{"Lost comms to ORVELIX"}
+                                            : std::vector<std::string>{});
+        EXPECT_EQ(rig.events.resets, 1);
     }
 }
 
 TEST(EngineStatus, ADownloadStartedWhileMonitoringEndsIt) {
     EngineRig rig;
     ConnectAndSettle(rig);
-    rig.ui.events.clear();
-    rig.engine.ResetStatusPage();  // the window's download button: the page first
+    rig.events.order.clear();
+    rig.engine.StopMonitoring();  // the window's download button: the page first
     const std::size_t before = rig.WrittenCount();
-    rig.engine.StartDownload();
-    EXPECT_EQ(rig.ui.events, std::vector<std::string>{"reset"});
+    rig.StartDownload();
+    EXPECT_EQ(rig.events.order, std::vector<std::string>{"reset"});
     ASSERT_TRUE(rig.DeliverUntilIdle());
     rig.Tick(60);
     EXPECT_EQ(rig.WrittenCount(), before + 109) << "no poll during or after the download";
-    EXPECT_EQ(rig.ui.infos, std::vector<std::string>{"Download Complete"});
+    EXPECT_EQ(rig.events.infos, std::vector<std::string>{"Download Complete"});
 }
 
 TEST(EngineStatus, ConnectTakesOverARunningDownload) {
     EngineRig rig;
-    rig.engine.StartDownload();
+    rig.StartDownload();
     ASSERT_TRUE(rig.DeliverCount(11));  // report 12 is out
-    rig.engine.StatusConnectButtonClick();
-    EXPECT_EQ(rig.engine.LinkState(), 19);
+    rig.engine.StartMonitoring();
+    EXPECT_EQ(rig.engine.LinkState(), LinkState::StatusIdentity);
+    EXPECT_EQ(rig.events.order, (std::vector<std::string>{"abandoned", "connected"}));
     // Report 12's acknowledgement answers the Identify and fails the check; the
     // unit's identity reply then arrives with nothing awaiting it.
     ASSERT_TRUE(rig.DeliverCount(13));
-    EXPECT_EQ(rig.ui.errors,
+    EXPECT_EQ(rig.events.errors,
               std::vector<std::string>{"Application is not a ORVELIX Valdrometrica"});
-    EXPECT_EQ(rig.engine.LinkState(), 0);
+    EXPECT_EQ(rig.engine.LinkState(), LinkState::Idle);
     rig.Tick(20);  // the next poll recovers
     ASSERT_TRUE(rig.DeliverUntilIdle());
-    EXPECT_EQ(rig.ui.painted.size(), 1u);
-    EXPECT_TRUE(rig.ui.infos.empty());
+    EXPECT_EQ(rig.events.painted.size(), 1u);
+    EXPECT_TRUE(rig.events.infos.empty());
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 
 #include "device/hardware_id.h"
 #include "device/hid_input_report.h"
-#include "device/hidapi_platform.h"
 
 namespace valdro {
 namespace {
@@ -69,18 +68,19 @@ TEST(NumberedReport, PutsTheIdByteInFront) {
     EXPECT_EQ(ReadNumberedReport(raw, tiny, sizeof tiny, 0), -1);
 }
 
-TEST(OpenFailure, AccessDecidesTheReason) {
-    EXPECT_EQ(OpenErrorFromAccess(-1, EACCES), OpenError::PermissionDenied);
-    EXPECT_EQ(OpenErrorFromAccess(-1, EPERM), OpenError::PermissionDenied);
-    EXPECT_EQ(OpenErrorFromAccess(-1, ENOENT), OpenError::NotFound);
-    EXPECT_EQ(OpenErrorFromAccess(-1, ENODEV), OpenError::NotFound);
-    EXPECT_EQ(OpenErrorFromAccess(-1, EIO), OpenError::Other);
-    EXPECT_EQ(OpenErrorFromAccess(0, 0), OpenError::Other);
-    EXPECT_EQ(ClassifyOpenFailure("/dev/hidraw-that-is-not-there"), OpenError::NotFound);
-    HidapiPlatform platform;
-    ASSERT_TRUE(platform.Initialised());
+// The open's own errno decides where it tells; otherwise access(2) on the path.
+TEST(OpenFailure, ErrnoOrAccessDecidesTheReason) {
+    EXPECT_EQ(OpenErrorFromErrno(EACCES), OpenError::AccessDenied);
+    EXPECT_EQ(OpenErrorFromErrno(EPERM), OpenError::AccessDenied);
+    EXPECT_EQ(OpenErrorFromErrno(EBUSY), OpenError::Busy);
+    EXPECT_EQ(OpenErrorFromErrno(ENOENT), OpenError::NotFound);
+    EXPECT_EQ(OpenErrorFromErrno(ENODEV), OpenError::NotFound);
+    EXPECT_EQ(OpenErrorFromErrno(EIO), OpenError::Other);
+    EXPECT_EQ(ClassifyOpenFailure("/dev/hidraw-that-is-not-there", 0), OpenError::NotFound);
+    EXPECT_EQ(ClassifyOpenFailure("/dev/null", EBUSY), OpenError::Busy);
+    EXPECT_EQ(ClassifyOpenFailure("/dev/null", EIO), OpenError::Other) << "there, and ours";
     OpenError e = OpenError::None;
-    EXPECT_EQ(platform.Open("/dev/hidraw-that-is-not-there", &e), nullptr);
+    EXPECT_EQ(CreateUsbPlatform()->Open("/dev/hidraw-that-is-not-there", &e), nullptr);
     EXPECT_EQ(e, OpenError::NotFound);
 }
 

@@ -1,5 +1,5 @@
-// The report trace: line format, appending to an existing file, and a path
-// that cannot be written.
+// The report trace: line format, appending to an existing file, a failed read's
+// line, and a path that cannot be written.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -42,14 +42,20 @@ TEST(ReportTrace, AppendsOneLinePerReport) {
         ASSERT_TRUE(trace.Open(path.string()));
         trace.Write(TraceDirection::ToUnit, HidReport{});
         trace.Write(TraceDirection::FromUnit, HidReport{});
+        trace.WriteReadFailure("device\ngone");  // one line, whatever the reason holds
     }
     std::ifstream in(path);
     std::vector<std::string> lines;
     for (std::string l; std::getline(in, l);) {
-        lines.push_back(l.substr(0, 2));
+        lines.push_back(l);
     }
     std::filesystem::remove(path);
-    EXPECT_EQ(lines, (std::vector<std::string>{"ea", "> ", "< "}));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "earlier line");
+    EXPECT_EQ(lines[1].substr(0, 2), "> ");
+    EXPECT_EQ(lines[2].substr(0, 2), "< ");
+    EXPECT_TRUE(Fits(lines[3], "! read failed: device gone " + std::string(kTimeShape)))
+        << lines[3];
 
     ReportTrace unwritable;
     EXPECT_FALSE(unwritable.Open("/nonexistent-dir/x.trace"));

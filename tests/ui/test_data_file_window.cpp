@@ -1,6 +1,9 @@
-// Save and Load from the window, and the close question.
+// Save and Load from the window, the file choosers, and the close question.
+#include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -56,6 +59,34 @@ TEST_F(WindowTest, SaveAddsTheDefaultExtensionAndOffersTheLastNameAgain) {
     EXPECT_EQ(dialogs.saveChoosers[1].lastName, TempPath(QStringLiteral("plain.dat")));
     EXPECT_EQ(WithDefaultSuffix(QStringLiteral("/x/a.bin"), QStringLiteral("dat")),
               QStringLiteral("/x/a.bin"));
+
+    // The real chooser shows the captions as they are, and "All Files (*.*)" lists
+    // names without a dot too.
+    ASSERT_TRUE(QFile(TempPath(QStringLiteral("notes"))).open(QIODevice::WriteOnly));
+    QFileDialog chooser;
+    ConfigureChooser(chooser, dialogs.saveChoosers[0]);
+    chooser.setDirectory(tmp.path());
+    const auto* types = chooser.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    const auto* files = chooser.findChild<QFileSystemModel*>();
+    ASSERT_TRUE(types != nullptr && files != nullptr);
+    ASSERT_EQ(types->count(), 2);
+    EXPECT_EQ(types->itemText(0), QStringLiteral("Data Files (*.dat)"));
+    EXPECT_EQ(types->itemText(1), QStringLiteral("All Files (*.*)"));
+    auto listed = [&] {
+        QStringList names;
+        const QModelIndex dir = files->index(tmp.path());
+        for (int r = 0; r < files->rowCount(dir); ++r) {
+            names.push_back(files->index(r, 0, dir).data().toString());
+        }
+        names.sort();
+        return names;
+    };
+    const QStringList both{QStringLiteral("notes"), QStringLiteral("plain.dat")};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listed() == QStringList{both[1]}; }, 5000))
+        << listed().join(u' ').toStdString();
+    chooser.selectNameFilter(chooser.nameFilters().at(1));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listed() == both; }, 5000))
+        << listed().join(u' ').toStdString();
 }
 
 TEST_F(WindowTest, CancelledOrFailedSaveStillStoresThePageAndKeepsTheChange) {

@@ -1,5 +1,6 @@
 // The window driving the simulated unit: download and live status end to end,
 // through the timer and the receive thread's hand-off.
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "ui/cell_colours.h"
@@ -42,12 +43,31 @@ TEST_F(WindowTest, DownloadSendsTheConfigurationOfTheMomentItStarted) {
     EXPECT_EQ(unit->LastDownload().Unit(0).IPAddr(), C().Unit(0).IPAddr());
 }
 
+// No unit, or one listed that this user may not open: the same box, and in the
+// second case a line that names the interface and the udev rule.
 TEST_F(WindowTest, DownloadWithoutAUnitSaysSo) {
-    SimulatedFaults gone;
-    gone.present = false;
-    unit->SetFaults(gone);
+    for (const bool listed : {false, true}) {
+        unit->SetFaults({.present = listed, .accessDenied = listed});
+        ClickButton(QStringLiteral("DownloadButton"));
+        EXPECT_EQ(dialogs.Errors().last(), QStringLiteral("Cannot find ORVELIX"));
+        const QString detail = dialogs.errorDetails.last();
+        EXPECT_EQ(detail.contains(QString::fromUtf8(kSimUnitPath)), listed) << detail.toStdString();
+        EXPECT_EQ(detail.contains(QStringLiteral("70-orvelix.rules")), listed)
+            << detail.toStdString();
+    }
+    EXPECT_EQ(dialogs.Errors().size(), 2);
+}
+
+// Connect takes the link over from a download: its progress bar goes with it.
+TEST_F(WindowTest, ConnectTakingOverADownloadHidesItsProgress) {
+    unit->SetFaults({.silentAfterReport = 5});
+    auto* bar = W<QProgressBar>("DownloadProgressBar");
     ClickButton(QStringLiteral("DownloadButton"));
-    EXPECT_EQ(dialogs.Errors(), QStringList{QStringLiteral("Cannot find ORVELIX")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->isVisible(); }, 15000));
+    ShowPage(2);
+    ClickButton(QStringLiteral("StatusConnectButton"));
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_TRUE(dialogs.Errors().isEmpty());
 }
 
 TEST_F(WindowTest, ConnectShowsLiveStatusAndDisconnectHidesIt) {

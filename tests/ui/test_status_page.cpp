@@ -2,6 +2,7 @@
 #include <QPushButton>
 
 #include "ui/colour_grid.h"
+#include "ui/status_page.h"
 #include "window_fixture.h"
 
 namespace valdro::ui::test {
@@ -12,7 +13,7 @@ class StatusPaintTest : public WindowTest {
     ColourGrid* Out() const { return W<ColourGrid>("OutputStatusAdvStringGrid"); }
     ColourGrid* In() const { return W<ColourGrid>("InputStatusAdvStringGrid"); }
     void Paint(const std::vector<std::uint8_t>& bytes) {
-        form->PaintStatus(DecodeStatusRecord(bytes));
+        form->statusPage()->PaintStatus(DecodeStatusRecord(bytes));
     }
 };
 
@@ -32,12 +33,12 @@ const QString kGrey(16, u'-');
 TEST_F(StatusPaintTest, ConnectedAndResetStatesShowAndHide) {
     const char* parts[] = {"OutputStatusAdvStringGrid", "InputStatusAdvStringGrid",
                            "OutputStatusLabel", "InputStatusLabel"};
-    form->StatusPageConnected();
+    form->statusPage()->ShowConnected();
     EXPECT_EQ(W<QPushButton>("StatusConnectButton")->text(), QStringLiteral("Disconnect"));
     for (const char* name : parts) {
         EXPECT_FALSE(Hidden(name)) << name;
     }
-    form->StatusPageReset();
+    form->ResetStatusPage();  // through the link and back
     EXPECT_EQ(W<QPushButton>("StatusConnectButton")->text(), QStringLiteral("Connect"));
     for (const char* name : parts) {
         EXPECT_TRUE(Hidden(name)) << name;
@@ -98,18 +99,18 @@ TEST_F(StatusPaintTest, RowTitlesForOneRowNineRowsOrNone) {
     for (std::size_t i = 0; i < 9; ++i) {
         names[i] = "Unit " + std::to_string(i);
     }
-    form->SetStatusRowTitles(2, names);
+    form->statusPage()->SetStatusRowTitles(2, names);
     EXPECT_EQ(Out()->CellText(0, 1), QStringLiteral("Unit 0"));
     EXPECT_EQ(In()->CellText(0, 9), QStringLiteral("Unit 8"));
     names[0] = "Caf\xe9";  // the unit sends the 8-bit code page
     names[1] = "Other";
-    form->SetStatusRowTitles(1, names);
+    form->statusPage()->SetStatusRowTitles(1, names);
     EXPECT_EQ(Out()->CellText(0, 1), QStringLiteral("Caf\u00e9"));
     EXPECT_EQ(In()->CellText(0, 1), QStringLiteral("Caf\u00e9"));
     EXPECT_EQ(Out()->CellText(0, 2), QStringLiteral("Unit 1"));
     names.fill("Ignored");
-    form->SetStatusRowTitles(3, names);
-    form->SetStatusRowTitles(0, names);
+    form->statusPage()->SetStatusRowTitles(3, names);
+    form->statusPage()->SetStatusRowTitles(0, names);
     EXPECT_EQ(In()->CellText(0, 5), QStringLiteral("Unit 4"));
     EXPECT_EQ(Out()->CellText(0, 1), QStringLiteral("Caf\u00e9"));
 }

@@ -29,7 +29,10 @@ namespace valdro::ui::test {
 // when a queue runs dry).
 class ScriptedDialogs : public DialogProvider {
   public:
-    void Error(const QString& text) override { log.push_back(QStringLiteral("E:") + text); }
+    void Error(const QString& text, const QString& detail) override {
+        log.push_back(QStringLiteral("E:") + text);
+        errorDetails.push_back(detail);
+    }
     void Information(const QString& text) override { log.push_back(QStringLiteral("I:") + text); }
     Answer Confirm(const QString& text) override;
     std::optional<QString> OpenFile(const FileChooser& chooser) override;
@@ -37,7 +40,8 @@ class ScriptedDialogs : public DialogProvider {
 
     QStringList Errors() const;
 
-    QStringList log;  // "E:text", "I:text", "C:text", "O:<lastName>", "S:<lastName>"
+    QStringList log;           // "E:text", "I:text", "C:text", "O:<lastName>", "S:<lastName>"
+    QStringList errorDetails;  // each error's detail line, "" for none
     std::deque<Answer> answers;
     std::deque<QString> openAnswers;  // an empty name cancels the chooser
     std::deque<QString> saveAnswers;

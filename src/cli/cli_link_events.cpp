@@ -1,4 +1,4 @@
-#include "cli/cli_link_ui.h"
+#include "cli/cli_link_events.h"
 
 #include <unistd.h>
 
@@ -27,30 +27,33 @@ bool Interrupted() {
     return interrupted != 0;
 }
 
-CliLinkUi::CliLinkUi(int currentUnit)
-    : currentUnit_(currentUnit), progressOnTerminal_(::isatty(STDERR_FILENO) == 1) {}
+CliLinkEvents::CliLinkEvents() : progressOnTerminal_(::isatty(STDERR_FILENO) == 1) {}
 
-void CliLinkUi::EndProgressLine() {
+void CliLinkEvents::EndProgressLine() {
     if (progressShown_) {
         std::fputc('\n', stderr);
         progressShown_ = false;
     }
 }
 
-void CliLinkUi::ShowError(const std::string& text) {
+void CliLinkEvents::LinkFailed(const LinkError& error) {
     EndProgressLine();
-    failed_ = true;
-    lastError_ = text;
-    std::cerr << "valdrometrica-cli: " << text << '\n';
+    lastFailure_ = error;
+    std::cerr << "valdrometrica-cli: " << LinkFailureText(error.failure) << '\n';
 }
 
-void CliLinkUi::ShowInformation(const std::string& text) {
+void CliLinkEvents::DownloadComplete() {
     EndProgressLine();
-    lastInformation_ = text;
-    std::cerr << text << '\n';
+    completed_ = true;
+    std::cerr << kDownloadCompleteText << '\n';
 }
 
-void CliLinkUi::DownloadProgress(int done, int total) {
+const LinkError* CliLinkEvents::CannotFind() const {
+    return lastFailure_ && lastFailure_->failure == LinkFailure::CannotFind ? &*lastFailure_
+                                                                            : nullptr;
+}
+
+void CliLinkEvents::DownloadProgress(int done, int total) {
     if (!progressOnTerminal_ || total <= 0) {
         return;
     }
