@@ -26,7 +26,7 @@ using valdro::ui::FileChooser;
 // Nothing in these runs asks; answering quietly keeps a stray box from blocking.
 class QuietDialogs : public DialogProvider {
   public:
-    void Error(const QString&) override {}
+    void Error(const QString&, const QString&) override {}
     void Information(const QString&) override {}
     Answer Confirm(const QString&) override { return Answer::No; }
     std::optional<QString> OpenFile(const FileChooser&) override { return std::nullopt; }
