@@ -3,6 +3,7 @@
 // listener that keeps ticking while a failure or the completion is reported (as
 // the window's message box does), and the engine's invariants.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -15,19 +16,24 @@
 
 namespace valdro::fuzz {
 
-// Every byte of the records from the seed, and every cell of the input map (0 or
-// 1), eight bytes per step: the spread must cost little beside the engine's work.
+// Every byte of the records from the seed, and input-map cells (0 or 1) from it
+// for the first 256, repeated over the rest: the spread must cost little beside
+// the engine's work, and a slice's layout is the same at every position.
 inline ConfigSet SpreadConfig(std::uint64_t seed) {
     ConfigSet config;
     auto next = [&seed] { return seed = seed * 6364136223846793005u + 1442695040888963407u; };
-    static_assert(sizeof(config.Units) % 8 == 0 && sizeof(config.InputMap) % 8 == 0);
+    static_assert(sizeof(config.Units) % 8 == 0 && sizeof(config.InputMap) % 256 == 0);
     for (std::size_t i = 0; i < config.Units.size(); i += 8) {
         const std::uint64_t bytes = next();
         std::memcpy(config.Units.data() + i, &bytes, 8);
     }
-    for (std::size_t i = 0; i < config.InputMap.size(); i += 8) {
+    std::uint8_t* map = config.InputMap.data();
+    for (std::size_t i = 0; i < 256; i += 8) {
         const std::uint64_t cells = (next() >> 7) & 0x0101010101010101u;
-        std::memcpy(config.InputMap.data() + i, &cells, 8);
+        std::memcpy(map + i, &cells, 8);
+    }
+    for (std::size_t n = 256; n < config.InputMap.size(); n *= 2) {
+        std::memcpy(map + n, map, std::min(n, config.InputMap.size() - n));
     }
     return config;
 }
