@@ -1,7 +1,6 @@
 #include "device/report_trace.h"
 
 #include <chrono>
-#include <ctime>
 
 #include "config/hex_text.h"
 
@@ -17,26 +16,27 @@ char* PutDecimal(char* p, unsigned v, int n) {
     return p + n;
 }
 
-// The UTC time with milliseconds, 2024-05-01T12:34:56.789Z; returns the end.
+// The UTC time with milliseconds, 2024-05-01T12:34:56.789Z; returns the end. The
+// C++ calendar rather than gmtime_r, which Windows does not have.
 char* PutTimestamp(char* p) {
-    const auto now = std::chrono::system_clock::now();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
-    const std::time_t secs = static_cast<std::time_t>(ms.count() / 1000);
-    std::tm t{};
-    gmtime_r(&secs, &t);
-    p = PutDecimal(p, static_cast<unsigned>(t.tm_year + 1900), 4);
+    using namespace std::chrono;
+    const auto now = floor<milliseconds>(system_clock::now());
+    const auto day = floor<days>(now);
+    const year_month_day date{day};
+    const hh_mm_ss time{now - day};
+    p = PutDecimal(p, static_cast<unsigned>(static_cast<int>(date.year())), 4);
     *p++ = '-';
-    p = PutDecimal(p, static_cast<unsigned>(t.tm_mon + 1), 2);
+    p = PutDecimal(p, static_cast<unsigned>(date.month()), 2);
     *p++ = '-';
-    p = PutDecimal(p, static_cast<unsigned>(t.tm_mday), 2);
+    p = PutDecimal(p, static_cast<unsigned>(date.day()), 2);
     *p++ = 'T';
-    p = PutDecimal(p, static_cast<unsigned>(t.tm_hour), 2);
+    p = PutDecimal(p, static_cast<unsigned>(time.hours().count()), 2);
     *p++ = ':';
-    p = PutDecimal(p, static_cast<unsigned>(t.tm_min), 2);
+    p = PutDecimal(p, static_cast<unsigned>(time.minutes().count()), 2);
     *p++ = ':';
-    p = PutDecimal(p, static_cast<unsigned>(t.tm_sec), 2);
+    p = PutDecimal(p, static_cast<unsigned>(time.seconds().count()), 2);
     *p++ = '.';
-    p = PutDecimal(p, static_cast<unsigned>(ms.count() % 1000), 3);
+    p = PutDecimal(p, static_cast<unsigned>(time.subseconds().count()), 3);
     *p++ = 'Z';
     return p;
 }

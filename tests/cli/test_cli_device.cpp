@@ -10,9 +10,11 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 #include <string_view>
 
+#include "cli/cli_device.h"
 #include "config/data_file.h"
 #include "support/temp_dir.h"
 #include "support/text_shape.h"
@@ -165,6 +167,32 @@ TEST_F(CliDevice, RefusalsAndFailures) {
         EXPECT_EQ(r.exit, row.exit) << row.args;
         EXPECT_NE(r.err.find(row.message), std::string::npos) << row.args << ": " << r.err;
         EXPECT_EQ(r.out, "") << row.args;
+    }
+}
+
+// After "Cannot find ORVELIX" the tool explains from what the search found, without
+// looking for the unit again.
+TEST(CliExplainCannotFind, SaysWhatTheSearchFound) {
+    struct Row {
+        std::optional<OpenFailure> open;
+        std::string device;
+        const char* start;
+    };
+    const Row rows[] = {
+        {OpenFailure{"/dev/hidraw3", OpenError::AccessDenied}, "",
+         "Permission denied opening /dev/hidraw3.\nThis user may not open"},
+        {OpenFailure{"/dev/hidraw3", OpenError::Busy}, "", "/dev/hidraw3 is in use"},
+        {OpenFailure{"/dev/hidraw3", OpenError::Other}, "", "Cannot open /dev/hidraw3 (see"},
+        {std::nullopt, "/dev/hidraw9", "No ORVELIX unit at /dev/hidraw9 (see"},
+        {std::nullopt, "", "No ORVELIX unit (USB 04D8:FD37) is attached.\n"},
+    };
+    for (const Row& row : rows) {
+        DeviceOptions options;
+        options.devicePath = row.device;
+        const std::string text =
+            cli::ExplainCannotFind(LinkError{LinkFailure::CannotFind, row.open}, options);
+        EXPECT_EQ(text.rfind(row.start, 0), 0u) << text;
+        EXPECT_EQ(text.back(), '\n');
     }
 }
 
