@@ -79,16 +79,8 @@ class BasicUnitRecord {
         for (std::size_t i = 0; i < 4; ++i)
             b_[o + i] = v[i];
     }
-    std::int32_t I32At(std::size_t o) const {
-        const std::uint32_t v = std::uint32_t(b_[o]) | std::uint32_t(b_[o + 1]) << 8 |
-                                std::uint32_t(b_[o + 2]) << 16 | std::uint32_t(b_[o + 3]) << 24;
-        return static_cast<std::int32_t>(v);
-    }
-    void SetI32(std::size_t o, std::int32_t s) {
-        const auto v = static_cast<std::uint32_t>(s);
-        for (std::size_t i = 0; i < 4; ++i)
-            b_[o + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
+    std::int32_t I32At(std::size_t o) const { return GetInt32(b_.subspan(o).template first<4>()); }
+    void SetI32(std::size_t o, std::int32_t v) { PutInt32(b_.subspan(o).template first<4>(), v); }
 
     std::span<Byte, kUnitRecordSize> b_;
 };

@@ -1,18 +1,20 @@
 #include "config/config_summary.h"
 
-#include <sstream>
-#include "config/hex_text.h"
+#include <algorithm>
 
+#include "config/hex_text.h"
+#include "config/record_fields.h"
+#include "config/text_codec.h"
 #include "config/unit_names.h"
 
 namespace valdro {
 namespace {
 
-std::vector<int> OnNumbers(const ConstUnitRecord& r, std::size_t offset) {
+std::vector<int> OnNumbers(std::span<const std::uint8_t> flags) {
     std::vector<int> on;
-    for (int k = 0; k < kIoCount; ++k) {
-        if (r.RawByte(offset + static_cast<std::size_t>(k)) != 0)
-            on.push_back(k + 1);
+    for (std::size_t k = 0; k < flags.size(); ++k) {
+        if (flags[k] != 0)
+            on.push_back(static_cast<int>(k) + 1);
     }
     return on;
 }
@@ -21,12 +23,102 @@ std::string ListOrNone(const std::vector<int>& numbers) {
     return numbers.empty() ? "none" : FormatNumberList(numbers);
 }
 
-std::string AddressModeText(std::uint8_t mode) {
-    if (mode == 0)
-        return "IP address";
-    if (mode == 1)
-        return "URL";
-    return std::to_string(mode) + " (neither IP address nor URL)";
+// "Slave 2 in 16" for a reset entry; values outside the ranges are named as such.
+std::string DescribeResetSource(std::int32_t resetDevice, std::int32_t resetInput) {
+    std::string unit = IsValidUnitIndex(resetDevice)
+                           ? UnitLabel(resetDevice)
+                           : "unit number " + std::to_string(resetDevice) + " (not a unit)";
+    std::string input =
+        IsValidIoIndex(resetInput)
+            ? std::to_string(resetInput + 1)
+            : std::to_string(static_cast<std::int64_t>(resetInput) + 1) + " (not an input)";
+    return unit + " in " + input;
+}
+
+// The inputs that drive output o of unit u: "Master in 1, 3; Slave 2 in 16", or "none".
+std::string DescribeOutputSources(const ConfigSet& set, int u, int o) {
+    std::string out;
+    for (int s = 0; s < kUnitCount; ++s) {
+        std::vector<int> inputs;
+        for (int i = 0; i < kIoCount; ++i) {
+            if (set.Cell(u, s, o, i))
+                inputs.push_back(i + 1);
+        }
+        if (inputs.empty())
+            continue;
+        if (!out.empty())
+            out += "; ";
+        out += UnitLabel(s) + " in " + FormatNumberList(inputs);
+    }
+    return out.empty() ? "none" : out;
+}
+
+// One line of a field, padded so that the values of a group line up.
+std::string FieldLine(const RecordField& f, std::span<const std::uint8_t, kUnitRecordSize> r) {
+    const std::span<const std::uint8_t> b = FieldBytes(r, f);
+    std::string value;
+    std::size_t width = 13;
+    switch (f.kind) {
+        case FieldKind::Octets:
+            value = FormatOctets({b[0], b[1], b[2], b[3]});
+            break;
+        case FieldKind::Text:
+            value = QuoteText(DecodeField(b));
+            break;
+        case FieldKind::Flag:
+            value = f.show.words[b[0] != 0];
+            break;
+        case FieldKind::Byte:
+            value = b[0] <= 1 ? std::string(f.show.words[b[0]])
+                              : std::to_string(b[0]) + " (neither " + std::string(f.show.words[0]) +
+                                    " nor " + std::string(f.show.words[1]) + ")";
+            break;
+        case FieldKind::Int32:
+            value = std::to_string(Int32Entry(r, f));
+            break;
+        case FieldKind::FlagArray:
+            value = ListOrNone(OnNumbers(b));
+            width = 22;
+            break;
+        case FieldKind::Int32Array:
+        case FieldKind::Reserved:
+            break;
+    }
+    std::string line = "  " + std::string(f.show.label);
+    line.resize(2 + std::max(width, f.show.label.size() + 1), ' ');
+    return line + value + "\n";
+}
+
+// The fields that have a line, in the order of their places.
+std::vector<const RecordField*> ShownFields() {
+    std::vector<const RecordField*> rows;
+    for (const RecordField& f : kRecordFields) {
+        if (!f.show.label.empty())
+            rows.push_back(&f);
+    }
+    std::sort(rows.begin(), rows.end(), [](const RecordField* a, const RecordField* b) {
+        return a->show.place < b->show.place;
+    });
+    return rows;
+}
+
+std::string SummarizeUnit(const ConfigSet& set, int u) {
+    const ConstUnitRecord r = set.Unit(u);
+    std::string s = UnitLabel(u) + ": " + QuoteText(r.DeviceName()) + "\n";
+    static const std::vector<const RecordField*> shown = ShownFields();
+    for (const RecordField* f : shown) {
+        if (u != 0 || !f->show.slavesOnly)
+            s += FieldLine(*f, r.Bytes());
+    }
+    s += "  Reset inputs\n";
+    for (int o = 0; o < kIoCount; ++o) {
+        s += "    Output " + std::to_string(o + 1) + ": " +
+             DescribeResetSource(r.ResetDevice(o), r.ResetInput(o)) + "\n";
+    }
+    s += "  Input map\n";
+    for (int o = 0; o < kIoCount; ++o)
+        s += "    Output " + std::to_string(o + 1) + ": " + DescribeOutputSources(set, u, o) + "\n";
+    return s;
 }
 
 }  // namespace
@@ -78,64 +170,6 @@ std::string QuoteText(const std::string& utf8) {
         }
     }
     return out + "\"";
-}
-
-std::string DescribeResetSource(std::int32_t resetDevice, std::int32_t resetInput) {
-    std::string unit = IsValidUnitIndex(resetDevice)
-                           ? UnitLabel(resetDevice)
-                           : "unit number " + std::to_string(resetDevice) + " (not a unit)";
-    std::string input =
-        IsValidIoIndex(resetInput)
-            ? std::to_string(resetInput + 1)
-            : std::to_string(static_cast<std::int64_t>(resetInput) + 1) + " (not an input)";
-    return unit + " in " + input;
-}
-
-std::string DescribeOutputSources(const ConfigSet& set, int u, int o) {
-    std::string out;
-    for (int s = 0; s < kUnitCount; ++s) {
-        std::vector<int> inputs;
-        for (int i = 0; i < kIoCount; ++i) {
-            if (set.Cell(u, s, o, i))
-                inputs.push_back(i + 1);
-        }
-        if (inputs.empty())
-            continue;
-        if (!out.empty())
-            out += "; ";
-        out += UnitLabel(s) + " in " + FormatNumberList(inputs);
-    }
-    return out.empty() ? "none" : out;
-}
-
-std::string SummarizeUnit(const ConfigSet& set, int u) {
-    const ConstUnitRecord r = set.Unit(u);
-    std::ostringstream s;
-    s << UnitLabel(u) << ": " << QuoteText(r.DeviceName()) << '\n';
-    s << "  IP address   " << FormatOctets(r.IPAddr()) << '\n';
-    s << "  Gateway      " << FormatOctets(r.GateWayAddr()) << '\n';
-    s << "  Subnet mask  " << FormatOctets(r.SubMaskAddr()) << '\n';
-    s << "  DNS address  " << FormatOctets(r.DNSAddress()) << '\n';
-    s << "  Port         " << r.ClientPort() << '\n';
-    s << "  DHCP         " << (r.DHCPEnable() ? "on" : "off") << '\n';
-    s << "  Address mode " << AddressModeText(r.AddressMode()) << '\n';
-    s << "  URL          " << QuoteText(r.URL()) << '\n';
-    if (u != 0)
-        s << "  Enabled      " << (r.SlaveEnabled() ? "yes" : "no") << '\n';
-    s << "  Inverted inputs       " << ListOrNone(OnNumbers(r, field::InvertInputs)) << '\n';
-    s << "  Inverted outputs      " << ListOrNone(OnNumbers(r, field::InvertOutputs)) << '\n';
-    s << "  Outputs on at start   " << ListOrNone(OnNumbers(r, field::OutputStartStatus)) << '\n';
-    s << "  Latched outputs       " << ListOrNone(OnNumbers(r, field::OutputLatch)) << '\n';
-    s << "  Reset inputs\n";
-    for (int o = 0; o < kIoCount; ++o) {
-        s << "    Output " << o + 1 << ": "
-          << DescribeResetSource(r.ResetDevice(o), r.ResetInput(o)) << '\n';
-    }
-    s << "  Input map\n";
-    for (int o = 0; o < kIoCount; ++o) {
-        s << "    Output " << o + 1 << ": " << DescribeOutputSources(set, u, o) << '\n';
-    }
-    return s.str();
 }
 
 std::string SummarizeConfig(const ConfigSet& set) {

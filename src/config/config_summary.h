@@ -10,16 +10,9 @@
 
 namespace valdro {
 
-// All nine units, each as SummarizeUnit gives it, separated by blank lines.
+// All nine units, each with its title line, fields, reset inputs and input map,
+// separated by blank lines.
 std::string SummarizeConfig(const ConfigSet&);
-std::string SummarizeUnit(const ConfigSet&, int u);
-
-// The inputs that drive output o (0..15) of unit u, e.g. "Master in 1, 3; Slave 2 in 16",
-// or "none".
-std::string DescribeOutputSources(const ConfigSet&, int u, int o);
-
-// "Slave 2 in 16" for a reset entry; values outside the ranges are named as such.
-std::string DescribeResetSource(std::int32_t resetDevice, std::int32_t resetInput);
 
 // Ascending 1-based numbers with runs of three or more joined: "1-4, 6, 9, 10".
 std::string FormatNumberList(const std::vector<int>& numbers);

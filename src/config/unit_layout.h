@@ -3,6 +3,8 @@
 // These offsets are the file format and the download's source: never reorder them.
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 
 namespace valdro {
 
@@ -43,20 +45,8 @@ inline constexpr std::size_t DeviceNameSize = 32;
 inline constexpr std::size_t URLSize = 48;
 }  // namespace field
 
-static_assert(field::GateWayAddr == field::IPAddr + 4);
-static_assert(field::DNSAddress == field::Reserved12 + 4);
-static_assert(field::DHCPEnable == field::DeviceName + field::DeviceNameSize);
-static_assert(field::ClientPort == field::Padding55 + 1);
-static_assert(field::InvertInputs == field::DeviceParamB + 1);
-static_assert(field::InvertOutputs == field::InvertInputs + kIoCount);
-static_assert(field::OutputStartStatus == field::InvertOutputs + kIoCount);
-static_assert(field::SlaveEnabled == field::OutputStartStatus + kIoCount);
-static_assert(field::URL == field::AddressMode + 1);
-static_assert(field::OutputLatch == field::URL + field::URLSize);
-static_assert(field::Padding175 == field::OutputLatch + kIoCount);
-static_assert(field::ResetDevice == field::Padding175 + 1);
-static_assert(field::ResetInput == field::ResetDevice + 4 * kIoCount);
-static_assert(field::End == field::ResetInput + 4 * kIoCount);
+// That these offsets and sizes cover the record exactly is checked against the
+// table of its fields (record_fields.h).
 static_assert(field::End == kUnitRecordSize);
 static_assert(kUnitsSize == 2736);
 static_assert(kInputMapSize == 20736);
@@ -68,5 +58,16 @@ constexpr std::size_t InputMapOffset(int u, int s, int o, int i) {
 }
 static_assert(InputMapOffset(0, 2, 4, 2) == 578);
 static_assert(InputMapOffset(8, 8, 15, 15) == kInputMapSize - 1);
+
+// Signed 32-bit numbers in a record are little-endian.
+constexpr std::int32_t GetInt32(std::span<const std::uint8_t, 4> b) {
+    return static_cast<std::int32_t>(std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 |
+                                     std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24);
+}
+constexpr void PutInt32(std::span<std::uint8_t, 4> b, std::int32_t value) {
+    const auto v = static_cast<std::uint32_t>(value);
+    for (std::size_t i = 0; i < 4; ++i)
+        b[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
 
 }  // namespace valdro
