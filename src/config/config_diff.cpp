@@ -16,89 +16,74 @@ namespace {
 using Bytes = std::span<const std::uint8_t>;
 using Record = std::span<const std::uint8_t, kUnitRecordSize>;
 
-// Compares one unit's records field by field, in the record's byte order; the
-// per-output numbers go output by output, and the bytes no field names come last.
+// Compares one unit's records field by field in the record's byte order, the
+// per-output numbers output by output; the bytes no field names come last.
 class Differ {
   public:
     Differ(const ConfigSet& a, const ConfigSet& b, int u)
         : a_(a.Unit(u).Bytes()), b_(b.Unit(u).Bytes()), unit_(UnitLabel(u)) {}
 
     std::vector<FieldDifference> Run() {
-        bool outputsDone = false;
-        for (const RecordField* f : RecordFieldsByOffset()) {
+        bool perOutputDone = false;
+        for (const RecordField* f : kRecordFieldsByOffset) {
             if (f->kind == FieldKind::Int32Array) {
-                if (!std::exchange(outputsDone, true))
+                if (!std::exchange(perOutputDone, true))
                     PerOutputNumbers();
             } else if (f->kind != FieldKind::Reserved) {
                 Field(*f);
             }
         }
-        for (const RecordField* f : RecordFieldsByOffset()) {
-            if (f->kind == FieldKind::Reserved && !Same(*f))
-                Add(f->name, HexBytes(FieldBytes(a_, *f)), HexBytes(FieldBytes(b_, *f)));
+        for (const RecordField* f : kRecordFieldsByOffset) {
+            if (f->kind == FieldKind::Reserved)
+                Field(*f);
         }
         return std::move(out_);
     }
 
   private:
     static std::string Number(const RecordField& f, std::int32_t v) {
-        switch (f.refers) {
-            case Refers::Unit:
-                return IsValidUnitIndex(v) ? UnitLabel(v) : std::to_string(v) + " (not a unit)";
-            case Refers::Input:
-                return IsValidIoIndex(v) ? "input " + std::to_string(v + 1)
-                                         : std::to_string(v) + " (not an input)";
-            case Refers::Value:
-                break;
+        if (f.refers == Refers::Unit)
+            return IsValidUnitIndex(v) ? UnitLabel(v) : std::to_string(v) + " (not a unit)";
+        if (f.refers == Refers::Input) {
+            return IsValidIoIndex(v) ? "input " + std::to_string(v + 1)
+                                     : std::to_string(v) + " (not an input)";
         }
         return std::to_string(v);
     }
-    bool Same(const RecordField& f) const {
-        const Bytes a = FieldBytes(a_, f), b = FieldBytes(b_, f);
-        return std::equal(a.begin(), a.end(), b.begin());
-    }
-    void Add(std::string_view name, std::string first, std::string second) {
-        out_.push_back({unit_ + " " + std::string(name), std::move(first), std::move(second)});
+    void Add(std::string name, std::string first, std::string second) {
+        out_.push_back({unit_ + " " + name, std::move(first), std::move(second)});
     }
 
     void Field(const RecordField& f) {
-        if (Same(f))
-            return;
         const Bytes a = FieldBytes(a_, f), b = FieldBytes(b_, f);
-        switch (f.kind) {
-            case FieldKind::Octets:
-                Add(f.name, FormatOctets({a[0], a[1], a[2], a[3]}),
-                    FormatOctets({b[0], b[1], b[2], b[3]}));
-                break;
-            case FieldKind::Text:
-                Text(f.name, a, b);
-                break;
-            case FieldKind::Flag:
-            case FieldKind::Byte:
-                Add(f.name, std::to_string(a[0]), std::to_string(b[0]));
-                break;
-            case FieldKind::Int32:
-                Add(f.name, Number(f, Int32Entry(a_, f)), Number(f, Int32Entry(b_, f)));
-                break;
-            case FieldKind::FlagArray:
-                for (std::size_t k = 0; k < f.size; ++k) {
-                    if (a[k] != b[k]) {
-                        Add(std::string(f.name) + (f.perInput ? " input " : " output ") +
-                                std::to_string(k + 1),
-                            std::to_string(a[k]), std::to_string(b[k]));
-                    }
-                }
-                break;
-            case FieldKind::Int32Array:
-            case FieldKind::Reserved:
-                break;
+        const std::string name(f.name);
+        if (std::equal(a.begin(), a.end(), b.begin())) {
+            return;
+        } else if (f.kind == FieldKind::Octets) {
+            Add(name, FormatOctets({a[0], a[1], a[2], a[3]}),
+                FormatOctets({b[0], b[1], b[2], b[3]}));
+        } else if (f.kind == FieldKind::Text) {
+            Text(name, a, b);
+        } else if (f.kind == FieldKind::Int32) {
+            Add(name, Number(f, Int32Entry(a_, f)), Number(f, Int32Entry(b_, f)));
+        } else if (f.kind == FieldKind::Reserved) {
+            Add(name, HexBytes(a), HexBytes(b));
+        } else {
+            // Flags, bytes and rows of flags, entry by entry, as the bytes stored.
+            for (std::size_t k = 0; k < f.size; ++k) {
+                const std::string entry =
+                    (f.perInput ? " input " : " output ") + std::to_string(k + 1);
+                if (a[k] != b[k])
+                    Add(f.size == 1 ? name : name + entry, std::to_string(a[k]),
+                        std::to_string(b[k]));
+            }
         }
     }
 
-    // The numbers kept per output (the reset unit and input), output by output.
+    // The numbers kept per output (its reset unit and input), output by output.
     void PerOutputNumbers() {
         for (int o = 0; o < kIoCount; ++o) {
-            for (const RecordField* f : RecordFieldsByOffset()) {
+            for (const RecordField* f : kRecordFieldsByOffset) {
                 if (f->kind != FieldKind::Int32Array)
                     continue;
                 const std::int32_t a = Int32Entry(a_, *f, o), b = Int32Entry(b_, *f, o);
@@ -110,18 +95,16 @@ class Differ {
         }
     }
 
-    void Text(std::string_view name, Bytes a, Bytes b) {
+    void Text(const std::string& name, Bytes a, Bytes b) {
         const std::string ta = DecodeField(a), tb = DecodeField(b);
-        if (ta != tb) {
-            Add(name, QuoteText(ta), QuoteText(tb));
-            return;
-        }
+        if (ta != tb)
+            return Add(name, QuoteText(ta), QuoteText(tb));
         // Same text; only the stale bytes after its NUL differ.
         const auto rest = [](Bytes f) {
             return f.subspan(static_cast<std::size_t>(
                 std::find(f.begin(), f.end(), std::uint8_t{0}) - f.begin()));
         };
-        Add(std::string(name) + " bytes after the text", HexBytes(rest(a)), HexBytes(rest(b)));
+        Add(name + " bytes after the text", HexBytes(rest(a)), HexBytes(rest(b)));
     }
 
     Record a_, b_;

@@ -57,57 +57,34 @@ std::string DescribeOutputSources(const ConfigSet& set, int u, int o) {
 std::string FieldLine(const RecordField& f, std::span<const std::uint8_t, kUnitRecordSize> r) {
     const std::span<const std::uint8_t> b = FieldBytes(r, f);
     std::string value;
-    std::size_t width = 13;
-    switch (f.kind) {
-        case FieldKind::Octets:
-            value = FormatOctets({b[0], b[1], b[2], b[3]});
-            break;
-        case FieldKind::Text:
-            value = QuoteText(DecodeField(b));
-            break;
-        case FieldKind::Flag:
-            value = f.show.words[b[0] != 0];
-            break;
-        case FieldKind::Byte:
-            value = b[0] <= 1 ? std::string(f.show.words[b[0]])
-                              : std::to_string(b[0]) + " (neither " + std::string(f.show.words[0]) +
-                                    " nor " + std::string(f.show.words[1]) + ")";
-            break;
-        case FieldKind::Int32:
-            value = std::to_string(Int32Entry(r, f));
-            break;
-        case FieldKind::FlagArray:
-            value = ListOrNone(OnNumbers(b));
-            width = 22;
-            break;
-        case FieldKind::Int32Array:
-        case FieldKind::Reserved:
-            break;
+    if (f.kind == FieldKind::Octets) {
+        value = FormatOctets({b[0], b[1], b[2], b[3]});
+    } else if (f.kind == FieldKind::Text) {
+        value = QuoteText(DecodeField(b));
+    } else if (f.kind == FieldKind::Int32) {
+        value = std::to_string(Int32Entry(r, f));
+    } else if (f.kind == FieldKind::FlagArray) {
+        value = ListOrNone(OnNumbers(b));
+    } else if (f.kind == FieldKind::Flag || b[0] <= 1) {
+        value = f.show.words[b[0] != 0];
+    } else {
+        value = std::to_string(b[0]) + " (neither " + std::string(f.show.words[0]) + " nor " +
+                std::string(f.show.words[1]) + ")";
     }
+    const std::size_t width = f.kind == FieldKind::FlagArray ? 22 : 13;
     std::string line = "  " + std::string(f.show.label);
     line.resize(2 + std::max(width, f.show.label.size() + 1), ' ');
     return line + value + "\n";
 }
 
-// The fields that have a line, in the order of their places.
-std::vector<const RecordField*> ShownFields() {
-    std::vector<const RecordField*> rows;
-    for (const RecordField& f : kRecordFields) {
-        if (!f.show.label.empty())
-            rows.push_back(&f);
-    }
-    std::sort(rows.begin(), rows.end(), [](const RecordField* a, const RecordField* b) {
-        return a->show.place < b->show.place;
-    });
-    return rows;
-}
+constexpr auto kByPlace = RecordFieldsBy(
+    [](const RecordField* a, const RecordField* b) { return a->show.place < b->show.place; });
 
 std::string SummarizeUnit(const ConfigSet& set, int u) {
     const ConstUnitRecord r = set.Unit(u);
     std::string s = UnitLabel(u) + ": " + QuoteText(r.DeviceName()) + "\n";
-    static const std::vector<const RecordField*> shown = ShownFields();
-    for (const RecordField* f : shown) {
-        if (u != 0 || !f->show.slavesOnly)
+    for (const RecordField* f : kByPlace) {
+        if (!f->show.label.empty() && (u != 0 || !f->show.slavesOnly))
             s += FieldLine(*f, r.Bytes());
     }
     s += "  Reset inputs\n";

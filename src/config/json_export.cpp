@@ -84,36 +84,24 @@ Json ExportOutput(const ConfigSet& set, int u, int o) {
 
 Json ExportUnit(const ConfigSet& set, int u) {
     const Record r = set.Unit(u).Bytes();
-    Json j;
+    Json j, reserved = Json::object();
     j[json_key::Unit] = UnitLabel(u);
-    Json reserved = Json::object();
     for (const RecordField& f : kRecordFields) {
         const Bytes b = FieldBytes(r, f);
-        switch (f.kind) {
-            case FieldKind::Text:
-                ExportText(j, f, b);
-                break;
-            case FieldKind::Octets:
-                j[f.key] = ByteArray(b);
-                break;
-            case FieldKind::Flag:
-            case FieldKind::Byte:
-                j[f.key] = b[0];
-                break;
-            case FieldKind::Int32:
-                j[f.key] = Int32Entry(r, f);
-                break;
-            case FieldKind::FlagArray:
-                if (!f.inEachOutput)
-                    j[f.key] = ByteArray(b);
-                break;
-            case FieldKind::Int32Array:
-                break;  // only in the outputs
-            case FieldKind::Reserved:
-                // Written only when set, so that a file made here carries none.
-                if (std::any_of(b.begin(), b.end(), [](std::uint8_t v) { return v != 0; }))
-                    reserved[f.key] = HexBytes(b);
-                break;
+        if (f.inEachOutput) {
+            continue;
+        } else if (f.kind == FieldKind::Text) {
+            ExportText(j, f, b);
+        } else if (f.kind == FieldKind::Reserved) {
+            // Written only when set, so that a file made here carries none.
+            if (std::any_of(b.begin(), b.end(), [](std::uint8_t v) { return v != 0; }))
+                reserved[f.key] = HexBytes(b);
+        } else if (f.kind == FieldKind::Int32) {
+            j[f.key] = Int32Entry(r, f);
+        } else if (f.kind == FieldKind::Flag || f.kind == FieldKind::Byte) {
+            j[f.key] = b[0];
+        } else {
+            j[f.key] = ByteArray(b);  // an address or a row of flags
         }
     }
     if (!reserved.empty())

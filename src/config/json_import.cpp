@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "config/config_json.h"
 #include "config/hex_text.h"
@@ -35,24 +36,20 @@ std::string Describe(const Json& v) {
     return std::string("an ") + (v.is_array() ? "array" : "object");
 }
 
-bool IsUnitKey(std::string_view key) {
-    if (key == json_key::Unit || key == json_key::Reserved || key == json_key::Outputs)
-        return true;
-    return std::any_of(std::begin(kRecordFields), std::end(kRecordFields), [&](const auto& f) {
-        return !f.inEachOutput && f.kind != FieldKind::Reserved &&
-               (key == f.key || (!f.tailKey.empty() && key == f.tailKey));
-    });
-}
+using Keys = std::vector<std::string_view>;
 
-bool IsOutputKey(std::string_view key) {
-    if (key == json_key::Output || key == json_key::Inputs)
-        return true;
-    return std::any_of(std::begin(kRecordFields), std::end(kRecordFields),
-                       [&](const auto& f) { return f.inEachOutput && key == f.key; });
-}
-
-bool IsCellKey(std::string_view key) {
-    return key == json_key::Input || key == json_key::Value;
+// The keys a unit object (eachOutput false) or an output object may hold.
+Keys KeysOf(bool eachOutput) {
+    Keys keys = eachOutput ? Keys{json_key::Output, json_key::Inputs}
+                           : Keys{json_key::Unit, json_key::Reserved, json_key::Outputs};
+    for (const RecordField& f : kRecordFields) {
+        if (f.inEachOutput == eachOutput && f.kind != FieldKind::Reserved) {
+            keys.push_back(f.key);
+            if (!f.tailKey.empty())
+                keys.push_back(f.tailKey);
+        }
+    }
+    return keys;
 }
 
 // "12, 53, 55, 175": where reserved bytes lie, for the message on an unknown one.
@@ -72,9 +69,7 @@ class Importer {
     void Document(const Json& doc) {
         if (!ExpectType(doc, Json::value_t::object, "the document", "an object"))
             return;
-        CheckKeys(doc, "", [](std::string_view k) {
-            return k == json_key::Format || k == json_key::Version || k == json_key::Units;
-        });
+        CheckKeys(doc, "", {json_key::Format, json_key::Version, json_key::Units});
         if (const Json* f = Required(doc, json_key::Format, "format")) {
             if (!f->is_string() || f->get<std::string>() != kJsonFormatName) {
                 Error("format: expected \"" + std::string(kJsonFormatName) + "\", found " +
@@ -120,10 +115,9 @@ class Importer {
         return false;
     }
 
-    template <typename Known>
-    void CheckKeys(const Json& obj, const std::string& path, Known known) {
+    void CheckKeys(const Json& obj, const std::string& path, const Keys& known) {
         for (const auto& item : obj.items()) {
-            if (!known(item.key())) {
+            if (std::find(known.begin(), known.end(), item.key()) == known.end()) {
                 Error((path.empty() ? std::string() : path + ": ") + "unknown key \"" + item.key() +
                       "\"");
             }
@@ -286,38 +280,24 @@ class Importer {
     void UnitField(const Json& v, const RecordField& f, const std::string& unitPath,
                    std::span<std::uint8_t, kUnitRecordSize> rec) {
         const std::span<std::uint8_t> b = FieldBytes(rec, f);
-        if (f.kind == FieldKind::Text) {
-            Text(v, f, unitPath, b);
-            return;
-        }
+        if (f.kind == FieldKind::Text)
+            return Text(v, f, unitPath, b);
         const std::string p = unitPath + "." + std::string(f.key);
         const Json* j = Required(v, f.key, p);
-        if (j == nullptr)
+        if (j == nullptr) {
             return;
-        switch (f.kind) {
-            case FieldKind::Octets:
-            case FieldKind::FlagArray:
-                ByteArrayInto(*j, p, b, f.kind == FieldKind::FlagArray);
-                break;
-            case FieldKind::Flag:
-                Flag(*j, p, b[0]);
-                break;
-            case FieldKind::Byte:
-                if (const auto x = Byte(*j, p)) {
-                    WarnIfUnexpected(f, p, *x);
-                    b[0] = *x;
-                }
-                break;
-            case FieldKind::Int32:
-                if (const auto x = Int32(*j, p)) {
-                    WarnIfUnexpected(f, p, *x);
-                    SetInt32Entry(rec, f, 0, *x);
-                }
-                break;
-            case FieldKind::Text:
-            case FieldKind::Int32Array:
-            case FieldKind::Reserved:
-                break;
+        } else if (f.kind == FieldKind::Flag) {
+            Flag(*j, p, b[0]);
+        } else if (f.kind == FieldKind::Octets || f.kind == FieldKind::FlagArray) {
+            ByteArrayInto(*j, p, b, f.kind == FieldKind::FlagArray);
+        } else if (f.kind == FieldKind::Byte) {
+            if (const auto n = Byte(*j, p)) {
+                WarnIfUnexpected(f, p, *n);
+                b[0] = *n;
+            }
+        } else if (const auto n = Int32(*j, p)) {
+            WarnIfUnexpected(f, p, *n);
+            SetInt32Entry(rec, f, 0, *n);
         }
     }
 
@@ -325,7 +305,8 @@ class Importer {
         const std::string path = "units[" + std::to_string(u) + "]";
         if (!ExpectType(v, Json::value_t::object, path, "an object"))
             return;
-        CheckKeys(v, path, IsUnitKey);
+        static const Keys unitKeys = KeysOf(false);
+        CheckKeys(v, path, unitKeys);
         if (const Json* label = Optional(v, json_key::Unit)) {
             if (!label->is_string() || label->get<std::string>() != UnitLabel(u)) {
                 Error(path + ".unit: expected \"" + UnitLabel(u) + "\" at this position, found " +
@@ -391,37 +372,29 @@ class Importer {
                      std::span<std::uint8_t, kUnitRecordSize> rec, int o) {
         const std::string p = outputPath + "." + std::string(f.key);
         const Json* j = Required(v, f.key, p);
-        if (j == nullptr)
+        if (j == nullptr) {
             return;
-        if (f.kind == FieldKind::FlagArray) {
+        } else if (f.kind == FieldKind::FlagArray) {
             Flag(*j, p, rec[f.offset + static_cast<std::size_t>(o)]);
-            return;
-        }
-        if (f.refers == Refers::Unit && j->is_string()) {
+        } else if (f.refers == Refers::Unit && j->is_string()) {
             if (const auto idx = UnitIndexFromLabel(j->get<std::string>())) {
                 SetInt32Entry(rec, f, o, *idx);
             } else {
                 Error(p + ": unknown unit " + Describe(*j) +
                       " (Master, Slave 1 .. Slave 8, or a unit number)");
             }
-            return;
-        }
-        if (f.refers == Refers::Input) {
-            // Written 1..16; stored as 0..15.
+        } else if (f.refers == Refers::Input) {
+            // Written 1..16, stored 0..15. Checked before subtracting, which would
+            // overflow for the lowest 64-bit number.
             const auto n = Integer(*j, p);
-            if (!n)
-                return;
-            // Compared before subtracting: n - 1 would overflow for the lowest int64.
-            if (*n <= std::numeric_limits<std::int32_t>::min() ||
-                *n > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) {
+            if (n && (*n <= std::numeric_limits<std::int32_t>::min() ||
+                      *n > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1)) {
                 Error(p + ": " + std::to_string(*n) + " does not fit the field");
-                return;
+            } else if (n) {
+                WarnIfUnexpected(f, p, *n);
+                SetInt32Entry(rec, f, o, static_cast<std::int32_t>(*n - 1));
             }
-            WarnIfUnexpected(f, p, *n);
-            SetInt32Entry(rec, f, o, static_cast<std::int32_t>(*n - 1));
-            return;
-        }
-        if (const auto n = Int32(*j, p)) {
+        } else if (const auto n = Int32(*j, p)) {
             WarnIfUnexpected(f, p, *n);
             SetInt32Entry(rec, f, o, *n);
         }
@@ -430,7 +403,8 @@ class Importer {
     void Output(const Json& v, const std::string& path, int u, int o) {
         if (!ExpectType(v, Json::value_t::object, path, "an object"))
             return;
-        CheckKeys(v, path, IsOutputKey);
+        static const Keys outputKeys = KeysOf(true);
+        CheckKeys(v, path, outputKeys);
         if (const Json* number = Optional(v, json_key::Output)) {
             if (!number->is_number_integer() || number->get<std::int64_t>() != o + 1) {
                 Error(path + ".output: expected " + std::to_string(o + 1) +
@@ -466,7 +440,7 @@ class Importer {
                 const Json* number = &entry;
                 std::uint8_t value = 1;
                 if (entry.is_object()) {
-                    CheckKeys(entry, ep, IsCellKey);
+                    CheckKeys(entry, ep, {json_key::Input, json_key::Value});
                     number = Required(entry, json_key::Input, ep + ".input");
                     const Json* cell = Required(entry, json_key::Value, ep + ".value");
                     if (number == nullptr || cell == nullptr)

@@ -36,139 +36,103 @@ enum class Refers : std::uint8_t { Value, Unit, Input };
 // value and warns "<value> <otherwise>"; an empty `otherwise` expects every value.
 struct Expected {
     std::int64_t lo = 0, hi = 0;
-    std::string_view otherwise;
+    std::string_view otherwise{};
 };
 
 // A line of `show`; lines are printed by ascending place, and an empty label prints
 // none. `words` name the values 0 and 1 where a flag or a mode reads better in words.
 struct ShowLine {
-    std::string_view label;
+    std::string_view label{};
     int place = 0;
     std::array<std::string_view, 2> words{};
     bool slavesOnly = false;
 };
 
 struct RecordField {
-    constexpr RecordField(std::string_view key, std::string_view name, std::size_t offset,
-                          std::size_t size, FieldKind kind)
-        : key(key), name(name), offset(offset), size(size), kind(kind) {}
-
-    std::string_view key;   // in the JSON form; a reserved span's is its offset
-    std::string_view name;  // the record's own, as `diff` prints it
-    std::size_t offset;
-    std::size_t size;  // of the whole field, all entries of an array
-    FieldKind kind;
-    std::string_view tailKey;   // Text: the key of the bytes after its NUL
-    bool perInput = false;      // FlagArray: entry k is input k + 1, not output k + 1
-    bool inEachOutput = false;  // JSON: entry o is written in output object o
+    std::string_view key{};   // in the JSON form; a reserved span's is its offset
+    std::string_view name{};  // the record's own, as `diff` prints it
+    std::size_t offset = 0;
+    std::size_t size = 0;  // of the whole field, all entries of an array
+    FieldKind kind = FieldKind::Reserved;
+    std::string_view tailKey{};  // Text: the key of the bytes after its NUL
+    bool perInput = false;       // FlagArray: entry k is input k + 1, not output k + 1
+    bool inEachOutput = false;   // JSON: entry o is written in output object o
     Refers refers = Refers::Value;
     Expected expected{};
     ShowLine show{};
-
-    constexpr RecordField Tail(std::string_view key) const {
-        RecordField f = *this;
-        f.tailKey = key;
-        return f;
-    }
-    constexpr RecordField PerInput() const {
-        RecordField f = *this;
-        f.perInput = true;
-        return f;
-    }
-    constexpr RecordField InEachOutput(Refers r = Refers::Value) const {
-        RecordField f = *this;
-        f.inEachOutput = true;
-        f.refers = r;
-        return f;
-    }
-    constexpr RecordField Expects(std::int64_t lo, std::int64_t hi,
-                                  std::string_view otherwise) const {
-        RecordField f = *this;
-        f.expected = {lo, hi, otherwise};
-        return f;
-    }
-    constexpr RecordField Shown(int place, std::string_view label, std::string_view word0 = {},
-                                std::string_view word1 = {}) const {
-        RecordField f = *this;
-        f.show = {label, place, {word0, word1}, false};
-        return f;
-    }
-    constexpr RecordField ShownForSlaves(int place, std::string_view label, std::string_view word0,
-                                         std::string_view word1) const {
-        RecordField f = Shown(place, label, word0, word1);
-        f.show.slavesOnly = true;
-        return f;
-    }
 };
 
 // In the JSON form's order: the unit's own keys, its reserved bytes, then the
-// fields written once per output.
+// fields written once per output. Kept as a table, two lines a row, by hand.
+// clang-format off
 inline constexpr RecordField kRecordFields[] = {
-    RecordField{json_key::DeviceName, "DeviceName", field::DeviceName, field::DeviceNameSize,
-                FieldKind::Text}
-        .Tail(json_key::DeviceNameTail),
-    RecordField{json_key::IPAddr, "IPAddr", field::IPAddr, 4, FieldKind::Octets}.Shown(
-        1, "IP address"),
-    RecordField{json_key::GateWayAddr, "GateWayAddr", field::GateWayAddr, 4, FieldKind::Octets}
-        .Shown(2, "Gateway"),
-    RecordField{json_key::SubMaskAddr, "SubMaskAddr", field::SubMaskAddr, 4, FieldKind::Octets}
-        .Shown(3, "Subnet mask"),
-    RecordField{json_key::DNSAddress, "DNSAddress", field::DNSAddress, 4, FieldKind::Octets}.Shown(
-        4, "DNS address"),
-    RecordField{json_key::DHCPEnable, "DHCPEnable", field::DHCPEnable, 1, FieldKind::Flag}.Shown(
-        6, "DHCP", "off", "on"),
-    RecordField{json_key::ClientPort, "ClientPort", field::ClientPort, 4, FieldKind::Int32}
-        .Expects(1, 65535, "is not a port number (1..65535)")
-        .Shown(5, "Port"),
-    RecordField{json_key::AddressMode, "AddressMode", field::AddressMode, 1, FieldKind::Byte}
-        .Expects(0, 1, "is neither 0 (IP address) nor 1 (URL)")
-        .Shown(7, "Address mode", "IP address", "URL"),
-    RecordField{json_key::URL, "URL", field::URL, field::URLSize, FieldKind::Text}
-        .Tail(json_key::URLTail)
-        .Shown(8, "URL"),
-    RecordField{json_key::SlaveEnabled, "SlaveEnabled", field::SlaveEnabled, 1, FieldKind::Flag}
-        .ShownForSlaves(9, "Enabled", "no", "yes"),
-    RecordField{json_key::DeviceParamA, "DeviceParamA", field::DeviceParamA, 1, FieldKind::Byte},
-    RecordField{json_key::DeviceParamB, "DeviceParamB", field::DeviceParamB, 1, FieldKind::Byte},
-    RecordField{json_key::InvertInputs, "InvertInputs", field::InvertInputs, kIoCount,
-                FieldKind::FlagArray}
-        .PerInput()
-        .Shown(10, "Inverted inputs"),
-    RecordField{json_key::InvertOutputs, "InvertOutputs", field::InvertOutputs, kIoCount,
-                FieldKind::FlagArray}
-        .Shown(11, "Inverted outputs"),
-    RecordField{json_key::OutputStartStatus, "OutputStartStatus", field::OutputStartStatus,
-                kIoCount, FieldKind::FlagArray}
-        .Shown(12, "Outputs on at start"),
-    RecordField{"12", "reserved bytes 12..15", field::Reserved12, 4, FieldKind::Reserved},
-    RecordField{"53", "reserved byte 53", field::Reserved53, 1, FieldKind::Reserved},
-    RecordField{"55", "padding byte 55", field::Padding55, 1, FieldKind::Reserved},
-    RecordField{"175", "padding byte 175", field::Padding175, 1, FieldKind::Reserved},
-    RecordField{json_key::OutputLatch, "OutputLatch", field::OutputLatch, kIoCount,
-                FieldKind::FlagArray}
-        .InEachOutput()
-        .Shown(13, "Latched outputs"),
-    RecordField{json_key::ResetDevice, "ResetDevice", field::ResetDevice, 4 * kIoCount,
-                FieldKind::Int32Array}
-        .InEachOutput(Refers::Unit)
-        .Expects(0, kUnitCount - 1, "is not a unit (0..8)"),
-    RecordField{json_key::ResetInput, "ResetInput", field::ResetInput, 4 * kIoCount,
-                FieldKind::Int32Array}
-        .InEachOutput(Refers::Input)
-        .Expects(1, kIoCount, "is not an input (1..16)"),
+    {.key = json_key::DeviceName, .name = "DeviceName", .offset = field::DeviceName,
+     .size = field::DeviceNameSize, .kind = FieldKind::Text, .tailKey = json_key::DeviceNameTail},
+    {.key = json_key::IPAddr, .name = "IPAddr", .offset = field::IPAddr,
+     .size = 4, .kind = FieldKind::Octets, .show = {"IP address", 1}},
+    {.key = json_key::GateWayAddr, .name = "GateWayAddr", .offset = field::GateWayAddr,
+     .size = 4, .kind = FieldKind::Octets, .show = {"Gateway", 2}},
+    {.key = json_key::SubMaskAddr, .name = "SubMaskAddr", .offset = field::SubMaskAddr,
+     .size = 4, .kind = FieldKind::Octets, .show = {"Subnet mask", 3}},
+    {.key = json_key::DNSAddress, .name = "DNSAddress", .offset = field::DNSAddress,
+     .size = 4, .kind = FieldKind::Octets, .show = {"DNS address", 4}},
+    {.key = json_key::DHCPEnable, .name = "DHCPEnable", .offset = field::DHCPEnable,
+     .size = 1, .kind = FieldKind::Flag, .show = {"DHCP", 6, {"off", "on"}}},
+    {.key = json_key::ClientPort, .name = "ClientPort", .offset = field::ClientPort,
+     .size = 4, .kind = FieldKind::Int32,
+     .expected = {1, 65535, "is not a port number (1..65535)"}, .show = {"Port", 5}},
+    {.key = json_key::AddressMode, .name = "AddressMode", .offset = field::AddressMode,
+     .size = 1, .kind = FieldKind::Byte,
+     .expected = {0, 1, "is neither 0 (IP address) nor 1 (URL)"},
+     .show = {"Address mode", 7, {"IP address", "URL"}}},
+    {.key = json_key::URL, .name = "URL", .offset = field::URL,
+     .size = field::URLSize, .kind = FieldKind::Text, .tailKey = json_key::URLTail,
+     .show = {"URL", 8}},
+    {.key = json_key::SlaveEnabled, .name = "SlaveEnabled", .offset = field::SlaveEnabled,
+     .size = 1, .kind = FieldKind::Flag, .show = {"Enabled", 9, {"no", "yes"}, true}},
+    {.key = json_key::DeviceParamA, .name = "DeviceParamA", .offset = field::DeviceParamA,
+     .size = 1, .kind = FieldKind::Byte},
+    {.key = json_key::DeviceParamB, .name = "DeviceParamB", .offset = field::DeviceParamB,
+     .size = 1, .kind = FieldKind::Byte},
+    {.key = json_key::InvertInputs, .name = "InvertInputs", .offset = field::InvertInputs,
+     .size = kIoCount, .kind = FieldKind::FlagArray, .perInput = true,
+     .show = {"Inverted inputs", 10}},
+    {.key = json_key::InvertOutputs, .name = "InvertOutputs", .offset = field::InvertOutputs,
+     .size = kIoCount, .kind = FieldKind::FlagArray, .show = {"Inverted outputs", 11}},
+    {.key = json_key::OutputStartStatus, .name = "OutputStartStatus",
+     .offset = field::OutputStartStatus,
+     .size = kIoCount, .kind = FieldKind::FlagArray, .show = {"Outputs on at start", 12}},
+    {.key = "12", .name = "reserved bytes 12..15", .offset = field::Reserved12, .size = 4},
+    {.key = "53", .name = "reserved byte 53", .offset = field::Reserved53, .size = 1},
+    {.key = "55", .name = "padding byte 55", .offset = field::Padding55, .size = 1},
+    {.key = "175", .name = "padding byte 175", .offset = field::Padding175, .size = 1},
+    {.key = json_key::OutputLatch, .name = "OutputLatch", .offset = field::OutputLatch,
+     .size = kIoCount, .kind = FieldKind::FlagArray, .inEachOutput = true,
+     .show = {"Latched outputs", 13}},
+    {.key = json_key::ResetDevice, .name = "ResetDevice", .offset = field::ResetDevice,
+     .size = 4 * kIoCount, .kind = FieldKind::Int32Array, .inEachOutput = true,
+     .refers = Refers::Unit, .expected = {0, kUnitCount - 1, "is not a unit (0..8)"}},
+    {.key = json_key::ResetInput, .name = "ResetInput", .offset = field::ResetInput,
+     .size = 4 * kIoCount, .kind = FieldKind::Int32Array, .inEachOutput = true,
+     .refers = Refers::Input, .expected = {1, kIoCount, "is not an input (1..16)"}},
 };
+// clang-format on
 
 inline constexpr std::size_t kRecordFieldCount = std::size(kRecordFields);
 
-// The rows in the record's byte order.
-constexpr std::array<const RecordField*, kRecordFieldCount> RecordFieldsByOffset() {
+// The rows sorted by `less`, which compares two rows' pointers.
+template <typename Less>
+constexpr std::array<const RecordField*, kRecordFieldCount> RecordFieldsBy(Less less) {
     std::array<const RecordField*, kRecordFieldCount> rows{};
     for (std::size_t k = 0; k < kRecordFieldCount; ++k)
         rows[k] = &kRecordFields[k];
-    std::sort(rows.begin(), rows.end(),
-              [](const RecordField* a, const RecordField* b) { return a->offset < b->offset; });
+    std::sort(rows.begin(), rows.end(), less);
     return rows;
 }
+
+// The rows in the record's byte order.
+inline constexpr auto kRecordFieldsByOffset = RecordFieldsBy(
+    [](const RecordField* a, const RecordField* b) { return a->offset < b->offset; });
 
 // A field's bytes within one record.
 template <typename Byte>
@@ -210,7 +174,7 @@ constexpr bool SizeFitsKind(const RecordField& f) {
 // Each byte of the record belongs to exactly one row.
 constexpr bool RowsTileTheRecord() {
     std::size_t next = 0;
-    for (const RecordField* f : RecordFieldsByOffset()) {
+    for (const RecordField* f : kRecordFieldsByOffset) {
         if (f->offset != next || !SizeFitsKind(*f))
             return false;
         next += f->size;
