@@ -138,19 +138,18 @@ TEST_F(Cli, RefusedDataFilesGiveTheLoaderMessageAndFailedSavesTheirs) {
     EXPECT_EQ(r.err, P("folder") + ": Error Saving File.\n");
 }
 
-TEST_F(Cli, ExportImportRoundTripOfRandomImages) {
-    for (unsigned seed = 1; seed <= 2; ++seed) {
-        ASSERT_EQ(SaveDataFile(P("in.dat"), RandomSet(seed)), SaveOutcome::Ok);
-        ASSERT_EQ(Run({"export", P("in.dat"), "-o", P("x.json")}).exit, 0);
-        const RunResult stdoutExport = Run({"export", P("in.dat")});
-        EXPECT_EQ(stdoutExport.exit, 0);
-        EXPECT_EQ(stdoutExport.out, Slurp(P("x.json")));
-        const RunResult imp = Run({"import", P("x.json"), "-o", P("out.dat")});
-        EXPECT_EQ(imp.exit, 0) << imp.err;
-        EXPECT_EQ(Slurp(P("out.dat")), Slurp(P("in.dat")));
-        EXPECT_EQ(Run({"import", "-", "-o", P("out2.dat")}, P("x.json")).exit, 0);
-        EXPECT_EQ(Slurp(P("out2.dat")), Slurp(P("in.dat")));
-    }
+// The images themselves are the JSON tests' work; this is the files and streams.
+TEST_F(Cli, ExportImportRoundTripOfARandomImage) {
+    ASSERT_EQ(SaveDataFile(P("in.dat"), RandomSet(1)), SaveOutcome::Ok);
+    ASSERT_EQ(Run({"export", P("in.dat"), "-o", P("x.json")}).exit, 0);
+    const RunResult stdoutExport = Run({"export", P("in.dat")});
+    EXPECT_EQ(stdoutExport.exit, 0);
+    EXPECT_EQ(stdoutExport.out, Slurp(P("x.json")));
+    const RunResult imp = Run({"import", P("x.json"), "-o", P("out.dat")});
+    EXPECT_EQ(imp.exit, 0) << imp.err;
+    EXPECT_EQ(Slurp(P("out.dat")), Slurp(P("in.dat")));
+    EXPECT_EQ(Run({"import", "-", "-o", P("out2.dat")}, P("x.json")).exit, 0);
+    EXPECT_EQ(Slurp(P("out2.dat")), Slurp(P("in.dat")));
 }
 
 TEST_F(Cli, ImportRefusesWithoutWritingAndWarnsWhileWriting) {
