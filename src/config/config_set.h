@@ -114,6 +114,7 @@ struct ConfigSet {
 
     bool operator==(const ConfigSet&) const = default;
 
+  private:
     static std::size_t CellOffset(int u, int s, int o, int i);
 };
 
