@@ -44,12 +44,12 @@ void CheckOwnAddress(Checker& c, int u) {
     const std::string ip = IpText(n.ip);
     if (const char* kind = ReservedKind(n.ip)) {
         c.Add(
-            kIpReserved, u, "ipAddress",
+            kIpReserved, u, json_key::IPAddr,
             "IP address " + ip + " is " + kind + "; give the unit an address on the plant network");
     }
     const bool maskOk = ValidMask(n.mask);
     if (!maskOk) {
-        c.Add(kMaskInvalid, u, "subnetMask",
+        c.Add(kMaskInvalid, u, json_key::SubMaskAddr,
               "subnet mask " + IpText(n.mask) +
                   " is not a valid mask (ones, then zeros; not 0.0.0.0 or 255.255.255.255); "
                   "use one such as 255.255.255.0");
@@ -59,11 +59,11 @@ void CheckOwnAddress(Checker& c, int u) {
         const std::uint32_t network = n.ip & n.mask, broadcast = n.ip | ~n.mask;
         const std::string hosts = IpText(network + 1) + " to " + IpText(broadcast - 1);
         if (n.ip == network) {
-            c.Add(kIpNetworkAddress, u, "ipAddress",
+            c.Add(kIpNetworkAddress, u, json_key::IPAddr,
                   "IP address " + ip + " is the network address of subnet " + Subnet(n.ip, n.mask) +
                       "; use one of " + hosts);
         } else if (n.ip == broadcast) {
-            c.Add(kIpBroadcastAddress, u, "ipAddress",
+            c.Add(kIpBroadcastAddress, u, json_key::IPAddr,
                   "IP address " + ip + " is the broadcast address of subnet " +
                       Subnet(n.ip, n.mask) + "; use one of " + hosts);
         }
@@ -71,11 +71,11 @@ void CheckOwnAddress(Checker& c, int u) {
     if (n.gateway == 0)
         return;  // no gateway: the unit talks within its subnet only
     if (n.gateway == n.ip) {
-        c.Add(kIpIsGateway, u, "gatewayAddress",
+        c.Add(kIpIsGateway, u, json_key::GateWayAddr,
               "gateway address " + ip +
                   " is the unit's own IP address; enter the router's address, or 0.0.0.0 for none");
     } else if (maskOk && ReservedKind(n.ip) == nullptr && (n.gateway & n.mask) != (n.ip & n.mask)) {
-        c.Add(kGatewayOutsideSubnet, u, "gatewayAddress",
+        c.Add(kGatewayOutsideSubnet, u, json_key::GateWayAddr,
               "gateway " + IpText(n.gateway) + " is outside the unit's subnet " +
                   Subnet(n.ip, n.mask) +
                   ", so the unit cannot reach it; enter a router in that subnet, or 0.0.0.0 for "
@@ -87,7 +87,7 @@ void CheckAgainstOthers(Checker& c, int u) {
     const Net n = NetOf(c, u);
     for (int v = 0; v < u; ++v) {
         if (c.InUse(v) && c.Static(v) && NetOf(c, v).ip == n.ip) {
-            c.Add(kIpDuplicate, u, "ipAddress",
+            c.Add(kIpDuplicate, u, json_key::IPAddr,
                   "IP address " + IpText(n.ip) + " is also " + TheUnit(v) +
                       "'s; give each unit an address of its own");
             break;
@@ -101,7 +101,7 @@ void CheckAgainstOthers(Checker& c, int u) {
         return;  // reported on its own
     }
     if ((n.ip & m.mask) != (m.ip & m.mask) || (m.ip & n.mask) != (n.ip & n.mask)) {
-        c.Add(kSubnetDiffersFromMaster, u, "ipAddress",
+        c.Add(kSubnetDiffersFromMaster, u, json_key::IPAddr,
               "IP address " + IpText(n.ip) + " in " + Subnet(n.ip, n.mask) + " and the Master's " +
                   IpText(m.ip) + " in " + Subnet(m.ip, m.mask) +
                   " are not on each other's subnet; put the Slave on the Master's subnet");
@@ -111,7 +111,7 @@ void CheckAgainstOthers(Checker& c, int u) {
 void CheckMasterDns(Checker& c) {
     const Net m = NetOf(c, 0);
     if (m.dns != 0 && m.dns == m.ip) {
-        c.Add(kIpIsDns, 0, "dnsAddress",
+        c.Add(kIpIsDns, 0, json_key::DNSAddress,
               "DNS address " + IpText(m.dns) +
                   " is the Master's own IP address; enter the name server's address");
     }
@@ -126,7 +126,7 @@ void CheckMasterDns(Checker& c) {
         }
     }
     if (count != 0) {
-        c.Add(kUrlWithoutDns, 0, "dnsAddress",
+        c.Add(kUrlWithoutDns, 0, json_key::DNSAddress,
               "DNS address is 0.0.0.0, but " + byUrl + (count == 1 ? " finds" : " find") +
                   " the Master by URL; enter the name server's address");
     }
@@ -135,13 +135,13 @@ void CheckMasterDns(Checker& c) {
 void CheckDhcp(Checker& c) {
     if (!c.Static(0)) {
         if (Ip(c.Unit(0).IPAddr()) != 0) {
-            c.Add(kDhcpStaticIgnored, 0, "dhcpEnable",
+            c.Add(kDhcpStaticIgnored, 0, json_key::DHCPEnable,
                   "DHCP is on, so the static IP address " + IpText(Ip(c.Unit(0).IPAddr())) +
                       ", gateway and subnet mask are not used; turn DHCP off to use them");
         }
         for (int u = 1; u < kUnitCount; ++u) {
             if (c.InUse(u) && c.Unit(u).AddressMode() == 0) {
-                c.Add(kMasterDhcpSlaveByIp, u, "addressMode",
+                c.Add(kMasterDhcpSlaveByIp, u, json_key::AddressMode,
                       "finds the Master by IP address " + IpText(Ip(c.Unit(0).IPAddr())) +
                           ", but the Master takes its address by DHCP; use URL mode or give "
                           "the Master a static address");
@@ -150,7 +150,7 @@ void CheckDhcp(Checker& c) {
     }
     for (int u = 1; u < kUnitCount; ++u) {
         if (!c.Static(u)) {
-            c.Add(kDhcpOnSlave, u, "dhcpEnable",
+            c.Add(kDhcpOnSlave, u, json_key::DHCPEnable,
                   "DHCP is on, which the window never sets for a Slave; the Master calls this "
                   "Slave at " +
                       IpText(Ip(c.Unit(u).IPAddr())) + ", so set dhcpEnable to 0");

@@ -6,6 +6,7 @@
 
 #include "config/check_rules.h"
 #include "config/config_summary.h"
+#include "config/record_fields.h"
 
 namespace valdro::check {
 namespace {
@@ -16,7 +17,7 @@ bool Odd(std::uint8_t b) {
     return b > 1;
 }
 
-void Single(Checker& c, int u, std::size_t offset, const char* key) {
+void Single(Checker& c, int u, std::size_t offset, std::string_view key) {
     const std::uint8_t b = c.Unit(u).RawByte(offset);
     if (Odd(b))
         c.Add(kFlagValue, u, key, std::string(key) + " holds " + std::to_string(b) + kAdvice);
@@ -41,7 +42,7 @@ std::string Numbers(const char* what, const OddBytes& odd) {
     return what + std::string(odd.numbers.size() == 1 ? " " : "s ") + FormatNumberList(odd.numbers);
 }
 
-void Array(Checker& c, int u, std::size_t offset, const char* key, const char* what) {
+void Array(Checker& c, int u, std::size_t offset, std::string_view key, const char* what) {
     OddBytes odd;
     for (int k = 0; k < kIoCount; ++k) {
         const std::uint8_t b = c.Unit(u).RawByte(offset + static_cast<std::size_t>(k));
@@ -73,13 +74,13 @@ void Outputs(Checker& c, int u) {
     }
     const bool oneLatch = latches.numbers.size() == 1;
     if (!latches.numbers.empty()) {
-        c.Add(kFlagValue, u, "outputs[*].latch",
+        c.Add(kFlagValue, u, OutputField(-1, json_key::OutputLatch),
               std::string(oneLatch ? "the latch of " : "the latches of ") +
                   Numbers("output", latches) + (oneLatch ? " holds " : " hold ") + Value(latches) +
                   kAdvice);
     }
     if (!cells.numbers.empty()) {
-        c.Add(kFlagValue, u, "outputs[*].inputs",
+        c.Add(kFlagValue, u, OutputField(-1, json_key::Inputs),
               "input-map cells of " + Numbers("output", cells) + " hold " + Value(cells) + kAdvice);
     }
 }
@@ -88,11 +89,12 @@ void Outputs(Checker& c, int u) {
 
 void CheckFlags(Checker& c) {
     for (int u = 0; u < kUnitCount; ++u) {
-        Single(c, u, field::DHCPEnable, "dhcpEnable");
-        Single(c, u, field::SlaveEnabled, "slaveEnabled");
-        Array(c, u, field::InvertInputs, "invertInputs", "input");
-        Array(c, u, field::InvertOutputs, "invertOutputs", "output");
-        Array(c, u, field::OutputStartStatus, "outputStartStatus", "output");
+        for (const RecordField& f : kRecordFields) {
+            if (f.kind == FieldKind::Flag)
+                Single(c, u, f.offset, f.key);
+            if (f.kind == FieldKind::FlagArray && !f.inEachOutput)
+                Array(c, u, f.offset, f.key, f.perInput ? "input" : "output");
+        }
         Outputs(c, u);
     }
 }

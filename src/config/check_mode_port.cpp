@@ -10,11 +10,11 @@ void CheckModeAndPort(Checker& c) {
         const ConstUnitRecord r = c.Unit(u);
         const int mode = r.AddressMode();
         if (mode > 1) {
-            c.Add(kAddressModeValue, u, "addressMode",
+            c.Add(kAddressModeValue, u, json_key::AddressMode,
                   "address mode " + std::to_string(mode) +
                       " is neither IP address (0) nor URL (1); choose one of the two");
         } else if (mode == 1 && r.URL().empty()) {
-            c.Add(kUrlEmpty, u, "url",
+            c.Add(kUrlEmpty, u, json_key::URL,
                   "URL mode is chosen but the URL is empty, so the Slave cannot find the "
                   "Master; enter the URL or choose IP address mode");
         }
@@ -26,7 +26,7 @@ void CheckModeAndPort(Checker& c) {
         // The window hides the Master's port, so a bad one there is likely unused;
         // it is still sent, as its low 16 bits.
         const std::string sent = std::to_string(static_cast<std::uint32_t>(port) & 0xFFFF);
-        c.Add(kPortRange, u == 0 ? Severity::Warning : Severity::Error, u, "clientPort",
+        c.Add(kPortRange, u == 0 ? Severity::Warning : Severity::Error, u, json_key::ClientPort,
               "port " + std::to_string(port) + " is outside 1..65535 and reaches the unit as " +
                   sent + "; enter a port number in range");
     }

@@ -9,10 +9,6 @@
 namespace valdro::check {
 namespace {
 
-std::string OutputField(int o, const char* key) {
-    return "outputs[" + std::to_string(o) + "]." + key;
-}
-
 std::string Numbers(const char* word, const std::vector<int>& numbers) {
     return std::string(word) + (numbers.size() == 1 ? " " : "s ") + FormatNumberList(numbers);
 }
@@ -39,7 +35,7 @@ void CheckMap(Checker& c, int u) {
             }
         }
         if (!driven.empty()) {
-            c.Add(kMapUnitNotInUse, u, "outputs[*].inputs",
+            c.Add(kMapUnitNotInUse, u, OutputField(-1, json_key::Inputs),
                   UnitLabel(u) + " is not enabled, yet its input map drives " +
                       Numbers("output", driven) + "; the map works only once it is enabled");
         }
@@ -52,7 +48,7 @@ void CheckMap(Checker& c, int u) {
             const std::vector<int> inputs = DrivingInputs(c.Set(), u, s, o);
             if (inputs.empty())
                 continue;
-            c.Add(kMapSourceNotInUse, u, OutputField(o, "inputs"),
+            c.Add(kMapSourceNotInUse, u, OutputField(o, json_key::Inputs),
                   "output " + std::to_string(o + 1) + " is driven by " + Numbers("input", inputs) +
                       " of " + UnitLabel(s) + ", which is not enabled; enable " + UnitLabel(s) +
                       " or clear those inputs");
@@ -73,25 +69,25 @@ void CheckReset(Checker& c, int u, int o) {
     const bool deviceOk = IsValidUnitIndex(device);
     const bool inputOk = IsValidIoIndex(input);
     if (!deviceOk) {
-        c.Add(kResetDeviceRange, rangeSeverity, u, OutputField(o, "resetUnit"),
+        c.Add(kResetDeviceRange, rangeSeverity, u, OutputField(o, json_key::ResetDevice),
               output + "'s reset device is " + std::to_string(device) +
                   ", which is no unit (0 is the Master, 1 to 8 the Slaves); choose the unit whose "
                   "input resets it" +
                   latchNote);
     } else if (latched && !c.InUse(device)) {
-        c.Add(kResetDeviceNotInUse, u, OutputField(o, "resetUnit"),
+        c.Add(kResetDeviceNotInUse, u, OutputField(o, json_key::ResetDevice),
               "latched " + output + " is reset by an input of " + UnitLabel(device) +
                   ", which is not enabled, so nothing resets it; enable " + UnitLabel(device) +
                   " or choose another reset device");
     }
     if (!inputOk) {
-        c.Add(kResetInputRange, rangeSeverity, u, OutputField(o, "resetInput"),
+        c.Add(kResetInputRange, rangeSeverity, u, OutputField(o, json_key::ResetInput),
               output + "'s reset input is " + std::to_string(std::int64_t{input} + 1) +
                   ", which is no input (1..16); choose one of 1..16" + latchNote);
     }
     if (latched && deviceOk && inputOk &&
         c.Set().InputMap[InputMapOffset(u, device, o, input)] != 0) {
-        c.Add(kResetInputDrivesOutput, u, OutputField(o, "resetInput"),
+        c.Add(kResetInputDrivesOutput, u, OutputField(o, json_key::ResetInput),
               "latched " + output + " is reset by input " + std::to_string(input + 1) + " of " +
                   TheUnit(device) +
                   ", which also drives it, so the latch cannot hold; choose another reset input");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/config_check.h"
+#include "config/json_keys.h"
 
 namespace valdro::check {
 
@@ -116,8 +117,8 @@ class Checker {
 
     // Records a finding at the rule's severity (or `severity`), capped at a note
     // for a unit not in use.
-    void Add(const CheckRule& rule, int unit, std::string field, std::string message);
-    void Add(const CheckRule& rule, Severity severity, int unit, std::string field,
+    void Add(const CheckRule& rule, int unit, std::string_view field, std::string message);
+    void Add(const CheckRule& rule, Severity severity, int unit, std::string_view field,
              std::string message);
 
     std::vector<Finding> Take() { return std::move(findings_); }
@@ -127,6 +128,9 @@ class Checker {
     bool inUse_[kUnitCount];
     std::vector<Finding> findings_;
 };
+
+// "outputs[4].resetUnit"; o < 0 names the key in every output: "outputs[*].latch".
+std::string OutputField(int o, std::string_view key);
 
 // The rule files, each one topic.
 void CheckAddressing(Checker&);

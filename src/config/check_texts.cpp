@@ -27,7 +27,7 @@ bool Unprintable(unsigned char b) {
     return b < 0x20 || b == 0x7F || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
 }
 
-void CheckCharacters(Checker& c, int u, const char* field, std::string_view raw,
+void CheckCharacters(Checker& c, int u, std::string_view field, std::string_view raw,
                      const std::string& shown) {
     if (std::none_of(raw.begin(), raw.end(),
                      [](char ch) { return Unprintable(static_cast<unsigned char>(ch)); })) {
@@ -35,8 +35,7 @@ void CheckCharacters(Checker& c, int u, const char* field, std::string_view raw,
     }
     // QuoteText shows each such byte as \xNN, so the message points at it.
     c.Add(kTextCharacters, u, field,
-          std::string(field == std::string_view("url") ? "URL " : "device name ") +
-              QuoteText(shown) +
+          std::string(field == json_key::URL ? "URL " : "device name ") + QuoteText(shown) +
               " holds a control character or a byte with no Windows-1252 character; retype it");
 }
 
@@ -45,7 +44,7 @@ void CheckName(Checker& c, int u) {
     const std::string name = c.Unit(u).DeviceName();
     if (raw.empty()) {
         if (c.InUse(u)) {
-            c.Add(kNameEmpty, u, "deviceName",
+            c.Add(kNameEmpty, u, json_key::DeviceName,
                   "the device name is empty, so the unit cannot be told apart on the Status and "
                   "Output Control pages; give it a name");
         }
@@ -53,16 +52,16 @@ void CheckName(Checker& c, int u) {
     }
     for (int v = 0; v < u; ++v) {
         if (RawText(c, v, field::DeviceName, field::DeviceNameSize) == raw) {
-            c.Add(kNameDuplicate, u, "deviceName",
+            c.Add(kNameDuplicate, u, json_key::DeviceName,
                   "device name " + QuoteText(name) + " is also " + TheUnit(v) +
                       "'s, and choosing a reset device by name picks " + TheUnit(v) +
                       "; give each unit a name of its own");
             break;
         }
     }
-    CheckCharacters(c, u, "deviceName", raw, name);
+    CheckCharacters(c, u, json_key::DeviceName, raw, name);
     if (raw.size() == field::DeviceNameSize && c.InUse(u)) {
-        c.Add(kNameCut, u, "deviceName",
+        c.Add(kNameCut, u, json_key::DeviceName,
               "device name " + QuoteText(name) +
                   " has 32 characters, and a download to this unit sends only the first 31; "
                   "shorten it to keep it whole");
@@ -72,9 +71,9 @@ void CheckName(Checker& c, int u) {
 void CheckUrl(Checker& c, int u) {
     const std::string_view raw = RawText(c, u, field::URL, field::URLSize);
     const std::string url = c.Unit(u).URL();
-    CheckCharacters(c, u, "url", raw, url);
+    CheckCharacters(c, u, json_key::URL, raw, url);
     if (raw.size() > kUrlTypedLimit) {
-        c.Add(kUrlTooLong, u, "url",
+        c.Add(kUrlTooLong, u, json_key::URL,
               "URL " + QuoteText(url) + " has " + std::to_string(raw.size()) +
                   " characters, more than the 44 the window lets a user type" +
                   (raw.size() == field::URLSize ? ", and reaches the unit with no end mark" : "") +

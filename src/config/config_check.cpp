@@ -64,6 +64,11 @@ std::string TheUnit(int u) {
     return u == 0 ? "the Master" : UnitLabel(u);
 }
 
+std::string OutputField(int o, std::string_view key) {
+    return std::string(json_key::Outputs) + "[" + (o < 0 ? "*" : std::to_string(o)) + "]." +
+           std::string(key);
+}
+
 bool ValidMask(std::uint32_t mask) {
     // Ones then zeros: the inverted mask plus one is a power of two.
     const std::uint32_t host = ~mask;
@@ -75,15 +80,15 @@ Checker::Checker(const ConfigSet& set) : set_(set) {
         inUse_[u] = u == 0 || set.Unit(u).RawByte(field::SlaveEnabled) != 0;
 }
 
-void Checker::Add(const CheckRule& rule, int unit, std::string field, std::string message) {
-    Add(rule, rule.severity, unit, std::move(field), std::move(message));
+void Checker::Add(const CheckRule& rule, int unit, std::string_view field, std::string message) {
+    Add(rule, rule.severity, unit, field, std::move(message));
 }
 
-void Checker::Add(const CheckRule& rule, Severity severity, int unit, std::string field,
+void Checker::Add(const CheckRule& rule, Severity severity, int unit, std::string_view field,
                   std::string message) {
     if (!InUse(unit))
         severity = Severity::Note;
-    findings_.push_back({severity, unit, std::move(field), rule.id, std::move(message)});
+    findings_.push_back({severity, unit, std::string(field), rule.id, std::move(message)});
 }
 
 }  // namespace check
