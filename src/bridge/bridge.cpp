@@ -42,13 +42,13 @@ void Bridge::Feed(const StatusRecord& record, const UnitNames& names) {
     }
 }
 
-void Bridge::UnitLost() {
-    SetAttached(false);
+void Bridge::UnitLost(std::string_view detail) {
+    SetAttached(false, detail);
     Deliver(model_.LoseAll());
 }
 
-void Bridge::UnitBack() {
-    SetAttached(true);
+void Bridge::UnitBack(std::string_view detail) {
+    SetAttached(true, detail);
 }
 
 void Bridge::Stop() {
@@ -60,13 +60,18 @@ void Bridge::Stop() {
     }
 }
 
-void Bridge::SetAttached(bool attached) {
+void Bridge::SetAttached(bool attached, std::string_view detail) {
     if (attached == attached_) {
         return;
     }
     attached_ = attached;
-    log_.Write(attached ? "Unit attached: availability online"
-                        : "Unit lost: availability offline, last known values kept");
+    std::string line = attached ? "Unit attached: availability online"
+                                : "Unit lost: availability offline, last known values kept";
+    if (!detail.empty()) {
+        line += "; ";
+        line += detail;
+    }
+    log_.Write(line);
     if (mqtt_) {
         mqtt_->SetUnitAttached(attached);
     }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "bridge/event_log.h"
 #include "bridge/live_io_model.h"
@@ -35,10 +36,12 @@ class Bridge {
     // One status record and the nine unit names (UTF-8; entry 0 is also the name
     // of the one unit of single-unit mode). Publishes only what changed.
     void Feed(const StatusRecord& record, const UnitNames& names);
-    // The unit is gone: no unit reports state; availability goes offline.
-    void UnitLost();
-    // The unit's channel is open again; states follow with the next record.
-    void UnitBack();
+    // The unit is gone: no unit reports state; availability goes offline. The
+    // detail (why, and what happens next) ends the one log line.
+    void UnitLost(std::string_view detail = {});
+    // The unit answers again; states follow with the next record. The detail
+    // (where it was found) ends the one log line.
+    void UnitBack(std::string_view detail = {});
     void Stop();
 
     const LiveIoModel& Model() const { return model_; }
@@ -48,7 +51,7 @@ class Bridge {
 
   private:
     void Deliver(const LiveIoDelta& delta);
-    void SetAttached(bool attached);
+    void SetAttached(bool attached, std::string_view detail = {});
 
     EventLog& log_;
     LiveIoModel model_;

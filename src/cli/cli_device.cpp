@@ -54,6 +54,7 @@ std::optional<int> ReadDeviceOptions(const ArgParser& parser, DeviceOptions& out
     arguments.device = parser.Value("--device");
     arguments.trace = parser.Value("--trace");
     arguments.simStatus = parser.Value("--sim-status");
+    arguments.simUnplug = parser.Value("--sim-unplug");
     if (const auto error = ReadDeviceArguments(arguments, out)) {
         return parser.UsageError(*error);
     }

@@ -34,6 +34,9 @@ inline constexpr DeviceOptionInfo kDeviceOptionTable[] = {
     {"sim-status", "HEX",
      "with --simulate: the status reply from byte 2 on, as hex\n"
      "(up to 63 bytes, e.g. \"00 03 01 00\")"},
+    {"sim-unplug", "N",
+     "with --simulate: pull the unit's cable at the Nth report\n"
+     "sent to it; N:S plugs it back in S seconds later"},
 };
 
 // The options as a command line gave them.
@@ -42,6 +45,7 @@ struct DeviceArguments {
     std::optional<std::string> device;
     std::optional<std::string> trace;
     std::optional<std::string> simStatus;
+    std::optional<std::string> simUnplug;
 };
 
 struct DeviceOptions {
@@ -49,6 +53,8 @@ struct DeviceOptions {
     std::string devicePath;               // this interface only; empty = the first unit found
     std::string tracePath;                // log every report; empty = no trace
     std::vector<std::uint8_t> simStatus;  // status reply bytes 2.. of the simulated unit
+    int simUnplugAtReport = -1;           // the simulated unit's unplug fault; -1 = none
+    int simReplugAfterMs = -1;            // ... and its plugging back in; -1 = never
 };
 
 // Checks and converts the arguments; returns the usage error to report, if any.

@@ -46,6 +46,7 @@ void SimulatedUnit::SetFaults(const SimulatedFaults& faults) {
 
 void SimulatedUnit::Unplug() {
     std::lock_guard lk(m_);
+    replugAt_.reset();
     UnplugLocked();
 }
 
@@ -58,12 +59,23 @@ void SimulatedUnit::UnplugLocked() {
 
 void SimulatedUnit::Replug() {
     std::lock_guard lk(m_);
+    ReplugLocked();
+}
+
+void SimulatedUnit::ReplugLocked() {
+    replugAt_.reset();
     if (!unplugged_) {
         return;
     }
     unplugged_ = false;
     ++generation_;
     cv_.notify_all();
+}
+
+void SimulatedUnit::ReplugIfDueLocked() {
+    if (replugAt_ && Clock::now() >= *replugAt_) {
+        ReplugLocked();
+    }
 }
 
 std::vector<HidReport> SimulatedUnit::WrittenReports() const {
@@ -119,8 +131,9 @@ SimulatedUnit::IoWords SimulatedUnit::IoPattern(int unit, std::uint32_t poll) {
     return w;
 }
 
-std::vector<HidInterfaceInfo> SimulatedUnit::Listing() const {
+std::vector<HidInterfaceInfo> SimulatedUnit::Listing() {
     std::lock_guard lk(m_);
+    ReplugIfDueLocked();
     std::vector<HidInterfaceInfo> list;
     if (faults_.foreignDeviceFirst) {
         HidInterfaceInfo other;
@@ -144,8 +157,9 @@ std::vector<HidInterfaceInfo> SimulatedUnit::Listing() const {
 }
 
 bool SimulatedUnit::OpenEndpoint(const std::string& path, SimEndpoint* endpoint,
-                                 std::uint64_t* generation, OpenError* error) const {
+                                 std::uint64_t* generation, OpenError* error) {
     std::lock_guard lk(m_);
+    ReplugIfDueLocked();
     OpenError e = OpenError::NotFound;
     if (path == kSimUnitPath && faults_.present && !unplugged_) {
         *endpoint = SimEndpoint::Unit;
@@ -259,6 +273,10 @@ void SimulatedUnit::AnswerLocked(const HidReport& report) {
     const auto count = static_cast<long long>(reportsSinceStart_);
     if (faults_.unplugAtReport >= 0 && count == faults_.unplugAtReport) {
         UnplugLocked();
+        if (faults_.replugAfterMs >= 0) {
+            // Found again only by a new search, as a real unit after its cable is back.
+            replugAt_ = Clock::now() + std::chrono::milliseconds(faults_.replugAfterMs);
+        }
         return;
     }
     if (faults_.silentAfterReport >= 0 && count > faults_.silentAfterReport) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ struct SimulatedFaults {
     bool wrongIdentity = false;  // identity reply 0,1,9 instead of 0,1,8
     int shortReplyBytes = 0;     // >0: replies delivered with only this many bytes
     int unplugAtReport = -1;     // the Nth written report unplugs the unit; -1 = never
+    int replugAfterMs = -1;      // that unplug is undone this long after; -1 = stays out
     // Reports are counted from the moment the faults are set (construction or SetFaults).
 };
 
@@ -81,10 +83,10 @@ class SimulatedUnit {  // thread-safe: written from the owner thread, read by th
     static IoWords IoPattern(int unit, std::uint32_t poll);
 
     // --- the simulated bus (used by SimulatedPlatform and its handles)
-    std::vector<HidInterfaceInfo> Listing() const;
+    std::vector<HidInterfaceInfo> Listing();
     // Opens a listed path; the generation ties the handle to one plug-in.
     bool OpenEndpoint(const std::string& path, SimEndpoint* endpoint, std::uint64_t* generation,
-                      OpenError* error) const;
+                      OpenError* error);
     int WriteReport(SimEndpoint endpoint, std::uint64_t generation, const std::uint8_t* data,
                     std::size_t length);
     // Returns -1 once the endpoint is gone, with the reason in *why.
@@ -101,6 +103,9 @@ class SimulatedUnit {  // thread-safe: written from the owner thread, read by th
 
     bool AliveLocked(SimEndpoint endpoint, std::uint64_t generation) const;
     void UnplugLocked();
+    void ReplugLocked();
+    // The unplug fault's time is up: the unit is listed again from now on.
+    void ReplugIfDueLocked();
     void AnswerLocked(const HidReport& report);
     void AnswerProgramModeUnitLocked(const HidReport& report);
     void QueueLocked(std::deque<Reply>& queue, const HidReport& reply);
@@ -112,6 +117,7 @@ class SimulatedUnit {  // thread-safe: written from the owner thread, read by th
     SimulatedFaults faults_;
     bool unplugged_ = false;
     std::uint64_t generation_ = 1;
+    std::optional<Clock::time_point> replugAt_;  // set by the unplug fault with replugAfterMs
 
     std::deque<Reply> replies_;
     std::deque<Reply> programModeReplies_;

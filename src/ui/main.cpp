@@ -1,5 +1,6 @@
 // Entry point of the window program.
-//   valdrometrica [--simulate] [--sim-status HEX] [--device PATH] [--trace FILE] [FILE.dat]
+//   valdrometrica [--simulate] [--sim-status HEX] [--sim-unplug N[:S]] [--device PATH]
+//                 [--trace FILE] [FILE.dat]
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
@@ -46,6 +47,7 @@ int Run(QApplication& app) {
     arguments.device = value("device");
     arguments.trace = value("trace");
     arguments.simStatus = value("sim-status");
+    arguments.simUnplug = value("sim-unplug");
     valdro::DeviceOptions options;
     if (const auto error = valdro::ReadDeviceArguments(arguments, options)) {
         std::fprintf(stderr, "valdrometrica: %s\n", error->c_str());

@@ -21,6 +21,7 @@
 #include "bridge/modbus_tables.h"
 #include "bridge_records.h"
 #include "bridge_rig.h"
+#include "modbus_client.h"
 
 namespace valdro::bridge {
 namespace {
@@ -30,26 +31,7 @@ using test::KeptLog;
 using test::PatternRecord;
 using test::WaitUntil;
 
-class Client {
-  public:
-    Client(int port, int unitId = 1) : ctx_(modbus_new_tcp("127.0.0.1", port)) {
-        modbus_set_slave(ctx_, unitId);
-        modbus_set_response_timeout(ctx_, 5, 0);
-        connected_ = modbus_connect(ctx_) == 0;
-    }
-    ~Client() {
-        modbus_close(ctx_);
-        modbus_free(ctx_);
-    }
-    Client(const Client&) = delete;
-    Client& operator=(const Client&) = delete;
-    bool Connected() const { return connected_; }
-    modbus_t* operator*() const { return ctx_; }
-
-  private:
-    modbus_t* ctx_;
-    bool connected_ = false;
-};
+using Client = test::ModbusClient;
 
 // A plain TCP connection for what a Modbus client would never send.
 class RawSocket {
