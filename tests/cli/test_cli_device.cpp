@@ -160,6 +160,8 @@ TEST_F(CliDevice, RefusalsAndFailures) {
          "Cannot find ORVELIX\nNo ORVELIX unit at /nonexistent/hidraw"},
         {"status --once --watch --simulate", 2, "--once and --watch"},
         {"status --sim-status 00", 2, "--sim-status needs --simulate"},
+        {"status --simulate --sim-unplug 1:x", 2, "--sim-unplug takes N or N:S"},
+        {"status --once --simulate --sim-unplug 1", 1, "Lost comms to ORVELIX"},
         {"status --device /nonexistent/hidraw", 1, "Cannot find ORVELIX"},
     };
     for (const Row& row : rows) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "device/download_decoder.h"
 #include "device/simulated_platform.h"
@@ -53,6 +54,32 @@ TEST(SimulatedUnitFaults, ALateReplyIsNotThereBeforeItsTime) {
     EXPECT_EQ(n, 0);
     EXPECT_EQ(link.Reply(&n, -1)[4], 8);
     EXPECT_EQ(n, 65);
+}
+
+// The unplug fault pulls the cable at its report; with a replug time the unit is
+// listed and opens again once that time is up, on a new channel only.
+TEST(SimulatedUnitFaults, TheUnplugFaultPlugsBackInWhenItsTimeIsUp) {
+    for (const int replugAfterMs : {-1, 150}) {
+        SCOPED_TRACE(replugAfterMs);
+        SimulatedUnit unit({.unplugAtReport = 2, .replugAfterMs = replugAfterMs});
+        Link first(unit);
+        first.Send(cmd::Identify);
+        EXPECT_EQ(first.Reply()[4], 8);
+        first.Send(cmd::Identify);
+        int n = 0;
+        first.Reply(&n);
+        EXPECT_EQ(n, -1) << "the read fails once the cable is out";
+        EXPECT_TRUE(first.platform.Enumerate().empty());
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        EXPECT_EQ(first.platform.Enumerate().size(), replugAfterMs < 0 ? 0u : 1u);
+        EXPECT_EQ(first.writer->Write(HidReport{}.data(), kReportSize), -1)
+            << "a handle from before the unplug stays dead";
+        if (replugAfterMs >= 0) {
+            Link second(unit);
+            second.Send(cmd::Identify);
+            EXPECT_EQ(second.Reply()[4], 8);
+        }
+    }
 }
 
 // By default the Master reports all nine units, the Slaves of its last download
