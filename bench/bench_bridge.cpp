@@ -7,15 +7,9 @@
 // that shows it.
 
 #include <benchmark/benchmark.h>
-#include <dirent.h>
 #include <modbus/modbus.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <vector>
 
 #include "bridge/bridge.h"
@@ -24,6 +18,7 @@
 #include "bridge_rig.h"
 #include "broker_process.h"
 #include "mqtt_listener.h"
+#include "soak_support.h"
 
 namespace valdro::bridge {
 namespace {
@@ -34,68 +29,9 @@ using namespace std::chrono_literals;
 constexpr std::uint32_t kHour = 3600;
 constexpr std::uint32_t kWarmUp = 60;
 
-double ResidentKiB() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1024.0;
-}
-
-double ThreadCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-// CPU seconds of this process's threads named bridge-* (the library's own threads).
-double BridgeThreadsCpuSeconds() {
-    double total = 0;
-    DIR* tasks = opendir("/proc/self/task");
-    if (tasks == nullptr) {
-        return 0;
-    }
-    while (const dirent* e = readdir(tasks)) {
-        const std::string dir = std::string("/proc/self/task/") + e->d_name;
-        std::string comm;
-        std::getline(std::ifstream(dir + "/comm"), comm);
-        if (comm.rfind("bridge-", 0) != 0) {
-            continue;
-        }
-        std::string stat;
-        std::getline(std::ifstream(dir + "/stat"), stat);
-        // Fields after the ")" of the name: state is field 3; utime and stime are 14 and 15.
-        std::istringstream rest(stat.substr(stat.rfind(')') + 2));
-        std::vector<std::string> f{std::istream_iterator<std::string>(rest), {}};
-        if (f.size() > 12) {
-            total +=
-                (std::stod(f[11]) + std::stod(f[12])) / static_cast<double>(sysconf(_SC_CLK_TCK));
-        }
-    }
-    closedir(tasks);
-    return total;
-}
-
-struct Latencies {
-    std::vector<double> us;
-    void Add(Clock::duration d) {
-        us.push_back(std::chrono::duration<double, std::micro>(d).count());
-    }
-    double Mean() const {
-        double sum = 0;
-        for (const double v : us) {
-            sum += v;
-        }
-        return us.empty() ? 0 : sum / static_cast<double>(us.size());
-    }
-    double Quantile(double q) {
-        if (us.empty()) {
-            return 0;
-        }
-        std::sort(us.begin(), us.end());
-        return us[static_cast<std::size_t>(q * static_cast<double>(us.size() - 1))];
-    }
-};
+using bench::Latencies;
+using bench::ResidentKiB;
+using bench::ThreadCpuSeconds;
 
 // Every Slave present but one that drops out every tenth second, in turn.
 StatusRecord Record(std::uint32_t poll) {
@@ -174,14 +110,14 @@ void BM_BridgeSoakOneHour(benchmark::State& state) {
     mqtt.us.clear();
     modbusLatency.us.clear();
     const double rssStart = ResidentKiB();
-    const double bridgeCpuStart = BridgeThreadsCpuSeconds();
+    const double bridgeCpuStart = bench::NamedThreadsCpuSeconds("bridge-");
     for (auto _ : state) {
         for (std::uint32_t i = 0; i < kHour; ++i) {
             feed(true);
         }
     }
     const double rssEnd = ResidentKiB();
-    const double bridgeCpu = BridgeThreadsCpuSeconds() - bridgeCpuStart;
+    const double bridgeCpu = bench::NamedThreadsCpuSeconds("bridge-") - bridgeCpuStart;
     modbus_close(client);
     modbus_free(client);
 

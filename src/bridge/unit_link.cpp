@@ -35,11 +35,12 @@ void UnitLink::Attach(ProtocolEngine& engine) {
 }
 
 void UnitLink::Start() {
+    started_ = true;
     Search();
 }
 
 void UnitLink::Tick() {
-    if (state_ == UnitLinkState::Searching && engine_ != nullptr && --ticksToSearch_ <= 0) {
+    if (started_ && state_ == UnitLinkState::Searching && --ticksToSearch_ <= 0) {
         Search();
     }
 }

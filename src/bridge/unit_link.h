@@ -41,7 +41,7 @@ class UnitLink : public LinkEvents {
     void Attach(ProtocolEngine& engine);
     // The first search, at once.
     void Start();
-    // After every engine Tick(): the next search when one is due.
+    // After every engine Tick(): the next search when one is due (none before Start).
     void Tick();
 
     UnitLinkState State() const { return state_; }
@@ -68,6 +68,7 @@ class UnitLink : public LinkEvents {
     const int searchTicks_;
     Explain explain_;
 
+    bool started_ = false;
     UnitLinkState state_ = UnitLinkState::Searching;
     int ticksToSearch_ = 0;
     long searches_ = 0;

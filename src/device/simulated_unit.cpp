@@ -80,17 +80,18 @@ void SimulatedUnit::ReplugIfDueLocked() {
 
 std::vector<HidReport> SimulatedUnit::WrittenReports() const {
     std::lock_guard lk(m_);
-    return written_;
+    return {written_.begin(), written_.end()};
 }
 
 std::size_t SimulatedUnit::WrittenReportCount() const {
     std::lock_guard lk(m_);
-    return written_.size();
+    return writtenCount_;
 }
 
 void SimulatedUnit::ClearWrittenReports() {
     std::lock_guard lk(m_);
     written_.clear();
+    writtenCount_ = 0;
 }
 
 int SimulatedUnit::DownloadsCompleted() const {
@@ -202,6 +203,10 @@ int SimulatedUnit::WriteReport(SimEndpoint endpoint, std::uint64_t generation,
     switch (endpoint) {
         case SimEndpoint::Unit:
             written_.push_back(report);
+            ++writtenCount_;
+            if (written_.size() > kWrittenReportsKept) {
+                written_.pop_front();
+            }
             AnswerLocked(report);
             break;
         case SimEndpoint::ProgramModeUnit:

@@ -60,8 +60,11 @@ class SimulatedUnit {  // thread-safe: written from the owner thread, read by th
     void Replug();
 
     // --- what it received and decoded
-    std::vector<HidReport> WrittenReports() const;  // to the unit, in order
-    std::size_t WrittenReportCount() const;
+    // The reports written to the unit, in order: the latest kWrittenReportsKept of
+    // them, so that a simulated unit polled for days does not grow without end.
+    static constexpr std::size_t kWrittenReportsKept = 1024;
+    std::vector<HidReport> WrittenReports() const;
+    std::size_t WrittenReportCount() const;  // all of them, also those no longer kept
     void ClearWrittenReports();
     int DownloadsCompleted() const;
     // The configuration the unit holds: defaults before any download, then what
@@ -121,7 +124,8 @@ class SimulatedUnit {  // thread-safe: written from the owner thread, read by th
 
     std::deque<Reply> replies_;
     std::deque<Reply> programModeReplies_;
-    std::vector<HidReport> written_;
+    std::deque<HidReport> written_;
+    std::size_t writtenCount_ = 0;
     std::size_t reportsSinceStart_ = 0;  // counts toward silentAfterReport / unplugAtReport
 
     DownloadCapture capture_;

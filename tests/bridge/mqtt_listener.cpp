@@ -58,8 +58,23 @@ void MqttListener::OnMessage(mosquitto*, void* self, const mosquitto_message* m)
         ++s.count;
         s.sequence = ++l->sequence_;
         s.at = at;
+        if (m->topic == l->keptTopic_) {
+            l->kept_.push_back({std::hash<std::string>{}(s.payload), at});
+        }
     }
     l->changed_.notify_all();
+}
+
+void MqttListener::Keep(const std::string& topic, std::size_t room) {
+    const std::lock_guard lock(m_);
+    keptTopic_ = topic;
+    kept_.resize(room);  // written once, so the pages are in memory from now on
+    kept_.clear();
+}
+
+std::vector<MqttListener::Arrival> MqttListener::Kept() {
+    const std::lock_guard lock(m_);
+    return kept_;
 }
 
 std::optional<MqttListener::Clock::time_point> MqttListener::WaitFor(

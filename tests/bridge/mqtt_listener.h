@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct mosquitto;
 struct mosquitto_message;
@@ -50,6 +51,16 @@ class MqttListener {
     std::map<std::string, Seen> All();
     std::uint64_t Sequence();  // messages so far
 
+    // From now on keeps every message on topic as the hash of its payload and its
+    // arrival time, with room for `room` of them taken at once (a soak's memory
+    // figures then show no growth of the test's own).
+    struct Arrival {
+        std::size_t payloadHash = 0;
+        Clock::time_point at;
+    };
+    void Keep(const std::string& topic, std::size_t room);
+    std::vector<Arrival> Kept();
+
   private:
     static void OnMessage(mosquitto*, void* self, const mosquitto_message* m);
     static void OnSubscribe(mosquitto*, void* self, int, int, const int*);
@@ -59,6 +70,8 @@ class MqttListener {
     std::condition_variable changed_;
     std::map<std::string, Seen> topics_;
     std::uint64_t sequence_ = 0;
+    std::string keptTopic_;
+    std::vector<Arrival> kept_;
     bool subscribed_ = false;
 };
 
