@@ -1,9 +1,10 @@
 #pragma once
 // What the window and the command-line tool share about reaching a unit: the
-// device options (--simulate, --sim-status, --device, --trace), their meaning, and
-// the session they choose (the simulated unit or the USB backend, the trace file,
-// the one interface to use). Each program parses its own command line with its own
-// parser from the option table below and hands the texts to ReadDeviceArguments.
+// device options (--simulate, --sim-status, --sim-unplug, --device, --trace), their
+// meaning, and the session they choose (the simulated unit or the USB backend, the
+// trace file, the one interface to use). Each program parses its own command line
+// with its own parser from the option table below and hands the texts to
+// ReadDeviceArguments.
 
 #include <cstdint>
 #include <memory>
