@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -65,16 +64,6 @@ bool CliProcess::WaitForLines(const std::string& text, int n,
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
-}
-
-std::optional<int> CliProcess::ModbusPort() const {
-    static const std::regex listening(R"(Modbus: listening on \S+:(\d+))");
-    const std::string log = Log();
-    std::smatch m;
-    if (!std::regex_search(log, m, listening)) {
-        return std::nullopt;
-    }
-    return std::stoi(m[1]);
 }
 
 int CliProcess::Stop(int signal, std::chrono::milliseconds timeout) {

@@ -5,7 +5,6 @@
 #include <sys/types.h>
 
 #include <chrono>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,8 +27,6 @@ class CliProcess {
     // Waits until at least n lines hold text; false after the timeout.
     bool WaitForLines(const std::string& text, int n = 1,
                       std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
-    // The port in "Modbus: listening on HOST:PORT", once it is logged.
-    std::optional<int> ModbusPort() const;
 
     // Sends the signal and waits for the end: the exit status, or -1 when the
     // process was killed by a signal or did not end within the timeout.
