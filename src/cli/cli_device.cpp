@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "config/hex_text.h"
+#include "device/access_remedy.h"
 #include "device/unit_identity.h"
 
 namespace valdro::cli {
@@ -80,12 +81,7 @@ std::vector<HidInterfaceInfo> OrvelixInterfaces(HidPlatform& platform) {
 }
 
 std::string PermissionHint(const std::string& path) {
-    return "Permission denied opening " + path +
-           ".\n"
-           "This user may not open the unit's HID interface. Install the udev rule\n"
-           "70-orvelix.rules (packaging/udev in the source, or /usr/lib/udev/rules.d),\n"
-           "run 'sudo udevadm control --reload && sudo udevadm trigger', then unplug\n"
-           "and replug the unit. See \"Using a unit on Linux (permissions)\" in README.md.\n";
+    return "Permission denied opening " + path + ".\n" + std::string(AccessDeniedSteps());
 }
 
 std::string ExplainCannotFind(const LinkError& error, const DeviceOptions& options) {

@@ -36,7 +36,7 @@ bool TraceReady(const DeviceSession& session);
 // The interfaces of ORVELIX units (vendor 04D8, product FD37) among those listed.
 std::vector<HidInterfaceInfo> OrvelixInterfaces(HidPlatform& platform);
 
-// What to tell the user when a path may not be opened: the udev rule.
+// What to tell the user when a path may not be opened (the udev rule on Linux).
 std::string PermissionHint(const std::string& path);
 
 // Why no unit could be reached, for after "Cannot find ORVELIX", from what the

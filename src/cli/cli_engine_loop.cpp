@@ -1,6 +1,6 @@
 #include "cli/cli_engine_loop.h"
 
-#include "cli/cli_link_events.h"
+#include "cli/terminal.h"
 
 namespace valdro::cli {
 

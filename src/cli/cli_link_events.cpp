@@ -1,33 +1,16 @@
 #include "cli/cli_link_events.h"
 
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 
+#include "cli/terminal.h"
+
 namespace valdro::cli {
 namespace {
-volatile std::sig_atomic_t interrupted = 0;
-void OnInterrupt(int) {
-    interrupted = 1;
-}
 constexpr int kBarWidth = 40;
 }  // namespace
 
-void InstallInterruptHandler() {
-    struct sigaction sa {};
-    sa.sa_handler = OnInterrupt;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-}
-
-bool Interrupted() {
-    return interrupted != 0;
-}
-
-CliLinkEvents::CliLinkEvents() : progressOnTerminal_(::isatty(STDERR_FILENO) == 1) {}
+CliLinkEvents::CliLinkEvents() : progressOnTerminal_(IsTerminal(StdStream::Err)) {}
 
 void CliLinkEvents::EndProgressLine() {
     if (progressShown_) {

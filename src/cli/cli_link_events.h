@@ -36,8 +36,4 @@ class CliLinkEvents : public LinkEvents {
     std::optional<LinkError> lastFailure_;
 };
 
-// Ctrl-C: the handler only raises a flag; the owner loop's tick looks at it.
-void InstallInterruptHandler();
-bool Interrupted();
-
 }  // namespace valdro::cli

@@ -1,14 +1,13 @@
 // `check`: lists the mistakes in a data file or its JSON form before it reaches
 // the units.
 
-#include <unistd.h>
-
 #include <iostream>
 
 #include "cli/cli_args.h"
 #include "cli/cli_check_output.h"
 #include "cli/cli_command.h"
 #include "cli/cli_files.h"
+#include "cli/terminal.h"
 #include "config/config_check.h"
 
 namespace valdro::cli {
@@ -68,7 +67,7 @@ int RunCheck(const std::vector<std::string>& args) {
                 std::cout << FindingJson(set, f) << '\n';
         }
     } else {
-        std::cout << FindingsReport(set, findings, min, ::isatty(STDOUT_FILENO) == 1);
+        std::cout << FindingsReport(set, findings, min, ColourTerminal(StdStream::Out));
     }
     return CountFindings(findings).errors != 0 ? kExitFailure : kExitOk;
 }

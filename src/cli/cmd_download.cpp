@@ -11,6 +11,7 @@
 #include "cli/cli_engine_loop.h"
 #include "cli/cli_files.h"
 #include "cli/cli_link_events.h"
+#include "cli/terminal.h"
 #include "config/config_check.h"
 #include "config/config_set.h"
 #include "device/owner_loop.h"

@@ -1,7 +1,5 @@
 // `status`: connects like the Status page and prints the live inputs and outputs.
 
-#include <unistd.h>
-
 #include <chrono>
 #include <iostream>
 
@@ -11,6 +9,7 @@
 #include "cli/cli_engine_loop.h"
 #include "cli/cli_link_events.h"
 #include "cli/status_output.h"
+#include "cli/terminal.h"
 #include "config/text_codec.h"
 #include "device/owner_loop.h"
 #include "device/protocol_engine.h"
@@ -101,7 +100,7 @@ int RunStatus(const std::vector<std::string>& args) {
     }
     const bool watch = parser.Has("--watch");
     const bool json = parser.Has("--json");
-    const bool terminal = ::isatty(STDOUT_FILENO) == 1;
+    const bool terminal = ColourTerminal(StdStream::Out);
 
     StatusChangeLog log;
     const auto csv = parser.Value("--csv");

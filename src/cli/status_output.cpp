@@ -87,11 +87,13 @@ StatusChangeLog::~StatusChangeLog() {
 }
 
 bool StatusChangeLog::Open(const std::string& path) {
-    file_ = std::fopen(path.c_str(), "a");
+    // Binary, so rows end in "\n" on every system; the end sought first, since where
+    // an appending stream starts is the C library's choice.
+    file_ = std::fopen(path.c_str(), "ab");
     if (file_ == nullptr) {
         return false;
     }
-    if (std::ftell(file_) == 0) {
+    if (std::fseek(file_, 0, SEEK_END) == 0 && std::ftell(file_) == 0) {
         std::fputs("time,unit,kind,number,state\n", file_);
         std::fflush(file_);
     }

@@ -25,6 +25,21 @@ bool IsSeparator(char c) {
 
 }  // namespace
 
+std::optional<std::uint16_t> ParseHexWord(std::string_view text) {
+    if (text.size() != 4) {
+        return std::nullopt;
+    }
+    unsigned value = 0;
+    for (const char c : text) {
+        const int d = DigitValue(c);
+        if (d < 0) {
+            return std::nullopt;
+        }
+        value = value * 16 + static_cast<unsigned>(d);
+    }
+    return static_cast<std::uint16_t>(value);
+}
+
 char* PutHex(char* out, std::span<const std::uint8_t> bytes) {
     for (const std::uint8_t b : bytes) {
         *out++ = kLower[b >> 4];

@@ -20,6 +20,9 @@ char* PutHex(char* out, std::span<const std::uint8_t> bytes);
 std::string HexBytes(std::span<const std::uint8_t> bytes);
 // Four upper-case digits, as hardware ids and revisions show them ("04D8").
 std::string HexWord(std::uint16_t value);
+// Exactly four hex digits in either case, the reverse of HexWord; nullopt on
+// anything else.
+std::optional<std::uint16_t> ParseHexWord(std::string_view text);
 // Two lower-case digits appended, as escapes in readable text show them ("\x1f").
 void AppendHexByte(std::string& out, std::uint8_t value);
 

@@ -6,14 +6,6 @@
 #include "device/unit_identity.h"
 
 namespace valdro {
-namespace {
-
-// The first string of the hardware-id list: up to the first NUL.
-std::string_view FirstHardwareId(const std::string& id) {
-    return std::string_view(id).substr(0, id.find('\0'));
-}
-
-}  // namespace
 
 void ProtocolEngine::SetDevicePath(std::string path) {
     devicePath_ = std::move(path);

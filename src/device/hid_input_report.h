@@ -1,13 +1,11 @@
 #pragma once
-// Platform-neutral pieces of the hidapi backend, kept apart so they can be tested
-// without a device: the numbered form of an input report, the reason an open
-// failed, and the wide strings hidapi hands out.
+// Platform-neutral pieces of the USB backends, kept apart so they can be tested
+// without a device: the numbered form of an input report and the wide strings
+// that hidapi and the Windows HID class hand out.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-#include "device/hid_platform.h"
 
 namespace valdro {
 
@@ -28,14 +26,6 @@ int ReadNumberedReport(ReadRaw&& readRaw, std::uint8_t* buf, std::size_t length,
     buf[0] = 0;
     return n + 1;
 }
-
-// What an errno of a failed open means.
-OpenError OpenErrorFromErrno(int error);
-// Why an open of path failed: the errno the open left where it tells (a busy node
-// in particular), else access(2) right after the failure, since the library's own
-// clean-up may have changed errno: the node is there but not ours to open (no udev
-// rule yet), gone, or other.
-OpenError ClassifyOpenFailure(const std::string& path, int openErrno);
 
 // wchar_t text (UTF-32 on Linux, UTF-16 on Windows) to UTF-8; null gives "".
 // Malformed code units become U+FFFD.

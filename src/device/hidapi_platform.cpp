@@ -20,6 +20,7 @@
 
 #include "device/hardware_id.h"
 #include "device/hid_input_report.h"
+#include "device/hid_open_failure_posix.h"
 #include "device/hid_platform.h"
 
 namespace valdro {

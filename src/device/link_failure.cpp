@@ -1,5 +1,7 @@
 #include "device/link_failure.h"
 
+#include "device/access_remedy.h"
+
 namespace valdro {
 
 std::string_view LinkFailureText(LinkFailure failure) {
@@ -21,9 +23,8 @@ std::string AccessDeniedDetail(const LinkError& error) {
     if (!error.open || error.open->reason != OpenError::AccessDenied) {
         return {};
     }
-    return "Permission denied opening " + error.open->path +
-           ": install the udev rule 70-orvelix.rules (see \"Using a unit on Linux "
-           "(permissions)\" in README.md), then replug the unit.";
+    return "Permission denied opening " + error.open->path + ": " +
+           std::string(AccessDeniedRemedy());
 }
 
 }  // namespace valdro

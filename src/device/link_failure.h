@@ -35,8 +35,8 @@ struct LinkError {
 // The exact text the user sees, e.g. "Cannot find ORVELIX".
 std::string_view LinkFailureText(LinkFailure failure);
 
-// One line on why an interface may not be opened by this user, naming it and the
-// udev rule that gives access; empty unless the reason is AccessDenied.
+// One line on why an interface may not be opened by this user, naming it and what
+// gives access (the udev rule on Linux); empty unless the reason is AccessDenied.
 std::string AccessDeniedDetail(const LinkError& error);
 
 }  // namespace valdro

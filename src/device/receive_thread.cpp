@@ -3,11 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#ifdef __linux__
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-#endif
+#include "device/thread_priority.h"
 
 namespace valdro {
 
@@ -74,20 +70,6 @@ void ReportHandOff::Reset() {
 }
 
 // ---------------------------------------------------------------- Port1Comms
-
-namespace {
-
-// The reader mostly sleeps in its read; a low priority keeps it out of the way.
-// A niceness rather than SCHED_IDLE, so a busy machine cannot starve a reply past
-// the one-second watchdog. Failures change nothing and are ignored.
-void LowerOwnPriority() {
-#ifdef __linux__
-    const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
-    (void)::setpriority(PRIO_PROCESS, tid, 10);
-#endif
-}
-
-}  // namespace
 
 Port1Comms::Port1Comms(HidHandle& readHandle, ReportHandOff& handOff,
                        std::atomic<bool>& channelOpen, ReadFailed onReadFailed)

@@ -54,7 +54,8 @@ bool ReportTrace::Open(const std::string& path) {
     if (file_ != nullptr) {
         std::fclose(file_);
     }
-    file_ = std::fopen(path.c_str(), "a");
+    // Binary, so a trace written on Windows has the same lines as one from Linux.
+    file_ = std::fopen(path.c_str(), "ab");
     return file_ != nullptr;
 }
 

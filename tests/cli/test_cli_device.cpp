@@ -3,50 +3,33 @@
 // failures).
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
 #include <string_view>
 
 #include "cli/cli_device.h"
+#include "cli_run.h"
 #include "config/data_file.h"
-#include "support/temp_dir.h"
+#include "device/access_remedy.h"
 #include "support/text_shape.h"
 
 namespace valdro {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using namespace std::chrono_literals;
+using Args = std::vector<std::string>;
 
 using test::Fits;
 using test::kTimeShape;
+using test::RunResult;
+using test::Slurp;
 
-struct RunResult {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-class CliDevice : public ::testing::Test {
+class CliDevice : public test::CliRun {
   protected:
-    RunResult Run(const std::string& args, const std::string& prefix = "") {
-        const std::string out = P("out");
-        const std::string err = P("err");
-        const int status = std::system((prefix + "'" + VALDRO_BIN_DIR + "/valdrometrica-cli' " +
-                                        args + " </dev/null >'" + out + "' 2>'" + err + "'")
-                                           .c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
-    }
-    static std::string Slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     static std::vector<std::string> Lines(const std::string& text) {
         std::vector<std::string> lines;
         std::istringstream in(text);
@@ -55,26 +38,23 @@ class CliDevice : public ::testing::Test {
         }
         return lines;
     }
-    std::string P(const char* name) const { return (dir_.path() / name).string(); }
     std::string NewDataFile() {
-        EXPECT_EQ(Run("new -o '" + P("set.dat") + "'").exit, 0);
+        EXPECT_EQ(Run({"new", "-o", P("set.dat")}).exit, 0);
         return P("set.dat");
     }
-
-    testing::TempDir dir_;
 };
 
 TEST_F(CliDevice, ListsTheSimulatedUnit) {
-    const RunResult r = Run("list --simulate");
+    const RunResult r = Run({"list", "--simulate"});
     EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(r.out, "sim:orvelix-0  revision 0009 (application)  serial SIM0001  access ok\n");
-    EXPECT_EQ(Run("list --bogus").exit, 2);
+    EXPECT_EQ(Run({"list", "--bogus"}).exit, 2);
 }
 
 // Standard output holds unit lines only, so scripts can read it; with no unit
 // attached (as on a build machine) the message goes to stderr.
 TEST_F(CliDevice, ListSaysOnStderrWhenNoUnitIsAttached) {
-    const RunResult r = Run("list");
+    const RunResult r = Run({"list"});
     if (r.exit == 0) {
         EXPECT_EQ(r.out.find("No ORVELIX"), std::string::npos) << r.out;
     } else {
@@ -86,7 +66,7 @@ TEST_F(CliDevice, ListSaysOnStderrWhenNoUnitIsAttached) {
 
 TEST_F(CliDevice, DownloadCompletesAndTracesEveryReport) {
     const std::string file = NewDataFile();
-    const RunResult r = Run("download '" + file + "' --simulate --trace '" + P("t.trace") + "'");
+    const RunResult r = Run({"download", file, "--simulate", "--trace", P("t.trace")});
     EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_NE(r.err.find("Download Complete"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find(": error: "), std::string::npos) << "the defaults pass the check";
@@ -121,20 +101,23 @@ TEST_F(CliDevice, DownloadReportsTheCheckAndStrictRefusesErrors) {
     const std::string dhcpLine = P("dhcp.dat") + ": Slave 2: warning: dhcpEnable: ";
     struct Row {
         const char* file;
-        const char* strict;
+        bool strict;
         int exit;
         std::string firstLine;
         bool sent;
     };
     const Row rows[] = {
-        {"clash.dat", "", 0, clashLine, true},
-        {"clash.dat", " --strict", 1, clashLine, false},
-        {"dhcp.dat", " --strict", 0, dhcpLine, true},
+        {"clash.dat", false, 0, clashLine, true},
+        {"clash.dat", true, 1, clashLine, false},
+        {"dhcp.dat", true, 0, dhcpLine, true},
     };
     for (const Row& row : rows) {
         std::filesystem::remove(P("t.trace"));
-        const RunResult r = Run("download '" + P(row.file) + "' --simulate --trace '" +
-                                P("t.trace") + "'" + row.strict);
+        Args args{"download", P(row.file), "--simulate", "--trace", P("t.trace")};
+        if (row.strict) {
+            args.push_back("--strict");
+        }
+        const RunResult r = Run(args);
         EXPECT_EQ(r.exit, row.exit) << row.file << row.strict << r.err;
         EXPECT_EQ(r.err.rfind(row.firstLine, 0), 0u) << r.err;
         EXPECT_EQ(r.err.find("Download Complete") != std::string::npos, row.sent) << r.err;
@@ -148,27 +131,28 @@ TEST_F(CliDevice, DownloadReportsTheCheckAndStrictRefusesErrors) {
 TEST_F(CliDevice, RefusalsAndFailures) {
     const std::string file = NewDataFile();
     struct Row {
-        std::string args;
+        Args args;
         int exit;
         const char* message;
     };
     const Row rows[] = {
-        {"download '" + file + "' --simulate --unit 9", 2, "--unit"},
-        {"download '" + file + "' --simulate --unit 3", 1, "Slave 3 is not enabled"},
-        {"download '" + P("missing.dat") + "' --simulate", 1, "missing.dat"},
-        {"download '" + file + "' --device /nonexistent/hidraw", 1,
+        {{"download", file, "--simulate", "--unit", "9"}, 2, "--unit"},
+        {{"download", file, "--simulate", "--unit", "3"}, 1, "Slave 3 is not enabled"},
+        {{"download", P("missing.dat"), "--simulate"}, 1, "missing.dat"},
+        {{"download", file, "--device", "/nonexistent/hidraw"},
+         1,
          "Cannot find ORVELIX\nNo ORVELIX unit at /nonexistent/hidraw"},
-        {"status --once --watch --simulate", 2, "--once and --watch"},
-        {"status --sim-status 00", 2, "--sim-status needs --simulate"},
-        {"status --simulate --sim-unplug 1:x", 2, "--sim-unplug takes N or N:S"},
-        {"status --once --simulate --sim-unplug 1", 1, "Lost comms to ORVELIX"},
-        {"status --device /nonexistent/hidraw", 1, "Cannot find ORVELIX"},
+        {{"status", "--once", "--watch", "--simulate"}, 2, "--once and --watch"},
+        {{"status", "--sim-status", "00"}, 2, "--sim-status needs --simulate"},
+        {{"status", "--simulate", "--sim-unplug", "1:x"}, 2, "--sim-unplug takes N or N:S"},
+        {{"status", "--once", "--simulate", "--sim-unplug", "1"}, 1, "Lost comms to ORVELIX"},
+        {{"status", "--device", "/nonexistent/hidraw"}, 1, "Cannot find ORVELIX"},
     };
     for (const Row& row : rows) {
         const RunResult r = Run(row.args);
-        EXPECT_EQ(r.exit, row.exit) << row.args;
-        EXPECT_NE(r.err.find(row.message), std::string::npos) << row.args << ": " << r.err;
-        EXPECT_EQ(r.out, "") << row.args;
+        EXPECT_EQ(r.exit, row.exit) << row.args[0] << " " << row.args[1];
+        EXPECT_NE(r.err.find(row.message), std::string::npos) << row.args[1] << ": " << r.err;
+        EXPECT_EQ(r.out, "") << row.args[1];
     }
 }
 
@@ -178,11 +162,11 @@ TEST(CliExplainCannotFind, SaysWhatTheSearchFound) {
     struct Row {
         std::optional<OpenFailure> open;
         std::string device;
-        const char* start;
+        std::string start;
     };
     const Row rows[] = {
         {OpenFailure{"/dev/hidraw3", OpenError::AccessDenied}, "",
-         "Permission denied opening /dev/hidraw3.\nThis user may not open"},
+         "Permission denied opening /dev/hidraw3.\n" + std::string(AccessDeniedSteps())},
         {OpenFailure{"/dev/hidraw3", OpenError::Busy}, "", "/dev/hidraw3 is in use"},
         {OpenFailure{"/dev/hidraw3", OpenError::Other}, "", "Cannot open /dev/hidraw3 (see"},
         {std::nullopt, "/dev/hidraw9", "No ORVELIX unit at /dev/hidraw9 (see"},
@@ -205,7 +189,7 @@ TEST_F(CliDevice, StatusJsonFollowsTheRecord) {
         hex += " 00";
     }
     hex += " 02 00";
-    const RunResult r = Run("status --once --json --simulate --sim-status '" + hex + "'");
+    const RunResult r = Run({"status", "--once", "--json", "--simulate", "--sim-status", hex});
     ASSERT_EQ(r.exit, 0) << r.err;
     const auto lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 1u) << r.out;
@@ -223,7 +207,7 @@ TEST_F(CliDevice, StatusJsonFollowsTheRecord) {
     EXPECT_EQ(master["outputs"], nlohmann::json({1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
     EXPECT_EQ(master["inputs"], nlohmann::json({0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 
-    const RunResult single = Run("status --json --simulate --sim-status '01 01 00 01'");
+    const RunResult single = Run({"status", "--json", "--simulate", "--sim-status", "01 01 00 01"});
     ASSERT_EQ(single.exit, 0) << single.err;
     const auto s = nlohmann::json::parse(Lines(single.out).at(0));
     EXPECT_EQ(s["mode"], "single");
@@ -232,8 +216,8 @@ TEST_F(CliDevice, StatusJsonFollowsTheRecord) {
 }
 
 TEST_F(CliDevice, StatusCsvLogsTheFirstRecordWhole) {
-    const RunResult r =
-        Run("status --once --simulate --sim-status '00 00 05 00' --csv '" + P("log.csv") + "'");
+    const RunResult r = Run(
+        {"status", "--once", "--simulate", "--sim-status", "00 00 05 00", "--csv", P("log.csv")});
     ASSERT_EQ(r.exit, 0) << r.err;
     const auto rows = Lines(Slurp(P("log.csv")));
     ASSERT_EQ(rows.size(), 1u + 32u) << "header, then the Master's 16 outputs and 16 inputs";
@@ -253,7 +237,7 @@ TEST_F(CliDevice, StatusCsvLogsTheFirstRecordWhole) {
 }
 
 TEST_F(CliDevice, StatusTableWithoutATerminalHasNoColour) {
-    const RunResult r = Run("status --simulate --sim-status '00 01 ff ff'");
+    const RunResult r = Run({"status", "--simulate", "--sim-status", "00 01 ff ff"});
     ASSERT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
     EXPECT_NE(r.out.find("Output Status"), std::string::npos);
@@ -263,8 +247,7 @@ TEST_F(CliDevice, StatusTableWithoutATerminalHasNoColour) {
 }
 
 TEST_F(CliDevice, StatusWatchEndsCleanlyOnCtrlC) {
-    const RunResult r =
-        Run("status --watch --json --simulate", "timeout --preserve-status -s INT 2.5 ");
+    const RunResult r = Run({"status", "--watch", "--json", "--simulate"}, "", 2500ms);
     EXPECT_EQ(r.exit, 0) << r.err;
     const auto lines = Lines(r.out);
     ASSERT_FALSE(lines.empty());

@@ -3,7 +3,6 @@
 // and each way a download fails.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include "device/download_layouts.h"
 #include "device/report_trace.h"
 #include "engine_rig.h"
+#include "support/temp_dir.h"
 
 namespace valdro {
 namespace {
@@ -36,16 +36,15 @@ struct Golden {
     int reports;
 };
 
-class EngineDownloadGolden : public testing::TestWithParam<Golden> {};
+class EngineDownloadGolden : public ::testing::TestWithParam<Golden> {};
 
 // The golden files pin every byte of every report, the bytes a layout leaves
 // alone included. VALDRO_WRITE_GOLDEN=1 rewrites them after a deliberate change.
 TEST_P(EngineDownloadGolden, WritesTheGoldenReportsAndCompletes) {
     const Golden& g = GetParam();
     const std::string golden = std::string(VALDRO_TEST_DATA_DIR) + "/" + g.file;
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              (std::string(g.file) + "." + std::to_string(::getpid())))
-                                 .string();
+    const valdro::testing::TempDir dir;
+    const std::string path = (dir / g.file).string();
     EngineRig rig;
     {
         ReportTrace trace;
@@ -54,7 +53,6 @@ TEST_P(EngineDownloadGolden, WritesTheGoldenReportsAndCompletes) {
     }
     const auto got = test::TraceHex(path);
     const auto replies = test::TraceHex(path, '<');
-    std::filesystem::remove(path);
     if (std::getenv("VALDRO_WRITE_GOLDEN") != nullptr) {
         std::ofstream out(golden);
         for (const auto& line : got) {
@@ -77,8 +75,8 @@ TEST_P(EngineDownloadGolden, WritesTheGoldenReportsAndCompletes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Units, EngineDownloadGolden,
-                         testing::Values(Golden{0, "download_master.trace", 109},
-                                         Golden{5, "download_slave5.trace", 11}),
+                         ::testing::Values(Golden{0, "download_master.trace", 109},
+                                           Golden{5, "download_slave5.trace", 11}),
                          [](const auto& info) {
                              return info.param.unit == 0 ? "Master" : "Slave5";
                          });
@@ -296,7 +294,7 @@ TEST(EngineDownload, ReportsArrivingWhileNothingIsAwaitedChangeNothing) {
 
 // A unit that goes silent or away after report n: the watchdog ends the download
 // 20 ticks after the last report, and the unit keeps its old configuration.
-class EngineDownloadCut : public testing::TestWithParam<std::tuple<bool, int>> {};
+class EngineDownloadCut : public ::testing::TestWithParam<std::tuple<bool, int>> {};
 
 TEST_P(EngineDownloadCut, EndsWithLostCommsAfterTwentyTicks) {
     const auto [unplug, n] = GetParam();
@@ -335,10 +333,10 @@ TEST_P(EngineDownloadCut, EndsWithLostCommsAfterTwentyTicks) {
 
 // (unplug, n): silence after report n = 0 .. 108; the cable pulled by report n = 1 .. 109.
 INSTANTIATE_TEST_SUITE_P(Points, EngineDownloadCut,
-                         testing::Values(std::tuple{false, 0}, std::tuple{false, 1},
-                                         std::tuple{false, 60}, std::tuple{false, 108},
-                                         std::tuple{true, 1}, std::tuple{true, 2},
-                                         std::tuple{true, 60}, std::tuple{true, 109}));
+                         ::testing::Values(std::tuple{false, 0}, std::tuple{false, 1},
+                                           std::tuple{false, 60}, std::tuple{false, 108},
+                                           std::tuple{true, 1}, std::tuple{true, 2},
+                                           std::tuple{true, 60}, std::tuple{true, 109}));
 
 TEST(EngineDownload, ASecondClickStartsAgainFromIdentify) {
     EngineRig rig;

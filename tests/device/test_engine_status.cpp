@@ -4,13 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 
 #include "device/report_trace.h"
 #include "engine_rig.h"
+#include "support/temp_dir.h"
 #include "support/text_shape.h"
 
 namespace valdro {
@@ -124,7 +123,7 @@ struct RecordCase {
     std::uint16_t masterOut, masterIn, slave1Out;
 };
 
-class EngineStatusRecord : public testing::TestWithParam<RecordCase> {};
+class EngineStatusRecord : public ::testing::TestWithParam<RecordCase> {};
 
 TEST_P(EngineStatusRecord, IsPaintedAsTheUnitSentIt) {
     const RecordCase& c = GetParam();
@@ -154,11 +153,11 @@ std::vector<std::uint8_t> Record(std::uint8_t mode, std::uint8_t mask) {
 
 INSTANTIATE_TEST_SUITE_P(
     Records, EngineStatusRecord,
-    testing::Values(RecordCase{"NoSlaves", Record(0, 0x00), 0x001, 0x8001, 0x4002, 0x0100},
-                    RecordCase{"Slave8", Record(0, 0x80), 0x101, 0x8001, 0x4002, 0x0100},
-                    RecordCase{"AllSlaves", Record(0, 0xFF), 0x1FF, 0x8001, 0x4002, 0x0100},
-                    RecordCase{"SingleOnline", Record(1, 1), 0x001, 0x8001, 0x4002, 0},
-                    RecordCase{"SingleOffline", Record(2, 0), 0x000, 0x8001, 0x4002, 0}),
+    ::testing::Values(RecordCase{"NoSlaves", Record(0, 0x00), 0x001, 0x8001, 0x4002, 0x0100},
+                      RecordCase{"Slave8", Record(0, 0x80), 0x101, 0x8001, 0x4002, 0x0100},
+                      RecordCase{"AllSlaves", Record(0, 0xFF), 0x1FF, 0x8001, 0x4002, 0x0100},
+                      RecordCase{"SingleOnline", Record(1, 1), 0x001, 0x8001, 0x4002, 0},
+                      RecordCase{"SingleOffline", Record(2, 0), 0x000, 0x8001, 0x4002, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Name replies handed in directly: what is stored of each.
@@ -168,7 +167,7 @@ struct NameCase {
     std::string stored;
 };
 
-class EngineStatusName : public testing::TestWithParam<NameCase> {};
+class EngineStatusName : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(EngineStatusName, IsStoredUpToItsNulAndAtMostThirtyCharacters) {
     EngineRig rig;
@@ -187,12 +186,12 @@ TEST_P(EngineStatusName, IsStoredUpToItsNulAndAtMostThirtyCharacters) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, EngineStatusName,
-    testing::Values(NameCase{"Short", std::string("Slave 3\0", 8), "Slave 3"},
-                    NameCase{"Empty", std::string(1, '\0'), ""},
-                    NameCase{"Thirty", std::string(30, 'x') + '\0', std::string(30, 'x')},
-                    NameCase{"ThirtyOne", std::string(31, 'y') + '\0', std::string(30, 'y')},
-                    NameCase{"NoNulAtAll", std::string(63, 'z'), std::string(30, 'z')},
-                    NameCase{"Ansi", std::string("Caf\xe9\0", 5), "Caf\xe9"}),
+    ::testing::Values(NameCase{"Short", std::string("Slave 3\0", 8), "Slave 3"},
+                      NameCase{"Empty", std::string(1, '\0'), ""},
+                      NameCase{"Thirty", std::string(30, 'x') + '\0', std::string(30, 'x')},
+                      NameCase{"ThirtyOne", std::string(31, 'y') + '\0', std::string(30, 'y')},
+                      NameCase{"NoNulAtAll", std::string(63, 'z'), std::string(30, 'z')},
+                      NameCase{"Ansi", std::string("Caf\xe9\0", 5), "Caf\xe9"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EngineStatus, WrongIdentityKeepsPolling) {
@@ -210,8 +209,8 @@ TEST(EngineStatus, WrongIdentityKeepsPolling) {
 
 // The trace says why the link dropped, in the platform's words.
 TEST(EngineStatus, UnplugWhileIdleResetsThePageWithoutAMessage) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("valdro-unplug-" + std::to_string(::getpid()) + ".trace");
+    const valdro::testing::TempDir dir;
+    const auto path = dir / "unplug.trace";
     ReportTrace trace;
     ASSERT_TRUE(trace.Open(path.string()));
     EngineRig rig;
@@ -225,12 +224,11 @@ TEST(EngineStatus, UnplugWhileIdleResetsThePageWithoutAMessage) {
     rig.Tick(100);
     EXPECT_TRUE(rig.events.errors.empty());
     rig.engine.SetTrace(nullptr);
-    std::ifstream in(path);
+    std::ifstream in(path, std::ios::binary);
     std::string line, last;
     while (std::getline(in, line)) {
         last = line;
     }
-    std::filesystem::remove(path);
     EXPECT_EQ(last.substr(0, last.size() - test::kTimeShape.size()),
               "! read failed: simulated unit unplugged ")
         << last;

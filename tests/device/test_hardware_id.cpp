@@ -1,11 +1,11 @@
-// Hardware-id text, fragment matching, and the parts of the hidapi backend that
-// need no unit (numbered reports, open failures, wide strings).
+// Hardware-id text (made, listed, parsed), fragment matching, and the parts of the
+// USB backends that need no unit (numbered reports, wide strings).
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "device/hardware_id.h"
@@ -27,6 +27,41 @@ TEST(HardwareId, FormatsFourUpperCaseHexDigitsEach) {
     for (const Row& r : rows) {
         EXPECT_EQ(FormatHardwareId(r.vid, r.pid, r.rev), r.text);
     }
+}
+
+// The system gives a list of NUL-terminated strings; only the first counts.
+TEST(HardwareId, FirstOfTheListUpToItsNul) {
+    using namespace std::string_view_literals;
+    const std::pair<std::string_view, std::string_view> rows[] = {
+        {"HID\\VID_04D8&PID_FD37&REV_0009\0HID\\VID_04D8&PID_FD37\0\0"sv,
+         "HID\\VID_04D8&PID_FD37&REV_0009"},
+        {"HID\\VID_04D8&PID_FD37&REV_0001"sv, "HID\\VID_04D8&PID_FD37&REV_0001"},  // unterminated
+        {"\0HID\\VID_04D8\0"sv, ""},
+        {""sv, ""},
+    };
+    for (const auto& [list, first] : rows) {
+        EXPECT_EQ(FirstHardwareId(list), first);
+    }
+}
+
+TEST(HardwareId, ParsesTheNumbersItNames) {
+    using N = HardwareIdNumbers;
+    const std::pair<const char*, N> rows[] = {
+        {"HID\\VID_04D8&PID_FD37&REV_0009", N{0x04D8, 0xFD37, 0x0009}},
+        {"hid\\vid_04d8&pid_fd37&rev_0001", N{0x04D8, 0xFD37, 0x0001}},
+        // A collection of a composite device: more after the revision.
+        {"HID\\VID_1234&PID_ABCD&REV_0100&MI_00&Col01", N{0x1234, 0xABCD, 0x0100}},
+        // Wine's and Bluetooth's ids may leave parts out.
+        {"HID\\VID_845E&PID_0001", N{0x845E, 0x0001, std::nullopt}},
+        {"HID_DEVICE_SYSTEM_MOUSE", N{}},
+        // Too few digits, or not hexadecimal: not a number.
+        {"HID\\VID_04D&PID_FD3G&REV_", N{}},
+        {"", N{}},
+    };
+    for (const auto& [id, numbers] : rows) {
+        EXPECT_EQ(ParseHardwareId(id), numbers) << id;
+    }
+    EXPECT_EQ(ParseHardwareId(FormatHardwareId(0xFFFF, 0x0000, 0xA5A5)), (N{0xFFFF, 0, 0xA5A5}));
 }
 
 // A raw read as hidraw gives it: the unit's 64 bytes without the id byte.
@@ -66,22 +101,6 @@ TEST(NumberedReport, PutsTheIdByteInFront) {
     std::uint8_t tiny[1];
     RawRead raw{64};
     EXPECT_EQ(ReadNumberedReport(raw, tiny, sizeof tiny, 0), -1);
-}
-
-// The open's own errno decides where it tells; otherwise access(2) on the path.
-TEST(OpenFailure, ErrnoOrAccessDecidesTheReason) {
-    EXPECT_EQ(OpenErrorFromErrno(EACCES), OpenError::AccessDenied);
-    EXPECT_EQ(OpenErrorFromErrno(EPERM), OpenError::AccessDenied);
-    EXPECT_EQ(OpenErrorFromErrno(EBUSY), OpenError::Busy);
-    EXPECT_EQ(OpenErrorFromErrno(ENOENT), OpenError::NotFound);
-    EXPECT_EQ(OpenErrorFromErrno(ENODEV), OpenError::NotFound);
-    EXPECT_EQ(OpenErrorFromErrno(EIO), OpenError::Other);
-    EXPECT_EQ(ClassifyOpenFailure("/dev/hidraw-that-is-not-there", 0), OpenError::NotFound);
-    EXPECT_EQ(ClassifyOpenFailure("/dev/null", EBUSY), OpenError::Busy);
-    EXPECT_EQ(ClassifyOpenFailure("/dev/null", EIO), OpenError::Other) << "there, and ours";
-    OpenError e = OpenError::None;
-    EXPECT_EQ(CreateUsbPlatform()->Open("/dev/hidraw-that-is-not-there", &e), nullptr);
-    EXPECT_EQ(e, OpenError::NotFound);
 }
 
 TEST(WideText, ConvertsToUtf8) {

@@ -2,7 +2,6 @@
 // line, and a path that cannot be written.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include <string_view>
 
 #include "device/report_trace.h"
+#include "support/temp_dir.h"
 #include "support/text_shape.h"
 
 namespace valdro {
@@ -34,9 +34,9 @@ TEST(ReportTrace, FormatsDirectionHexAndUtcTime) {
 }
 
 TEST(ReportTrace, AppendsOneLinePerReport) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("valdro-trace-" + std::to_string(::getpid()) + ".trace");
-    { std::ofstream(path) << "earlier line\n"; }
+    const valdro::testing::TempDir dir;
+    const auto path = dir / "t.trace";
+    { std::ofstream(path, std::ios::binary) << "earlier line\n"; }
     {
         ReportTrace trace;
         ASSERT_TRUE(trace.Open(path.string()));
@@ -44,12 +44,11 @@ TEST(ReportTrace, AppendsOneLinePerReport) {
         trace.Write(TraceDirection::FromUnit, HidReport{});
         trace.WriteReadFailure("device\ngone");  // one line, whatever the reason holds
     }
-    std::ifstream in(path);
+    std::ifstream in(path, std::ios::binary);
     std::vector<std::string> lines;
     for (std::string l; std::getline(in, l);) {
         lines.push_back(l);
     }
-    std::filesystem::remove(path);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "earlier line");
     EXPECT_EQ(lines[1].substr(0, 2), "> ");

@@ -56,4 +56,14 @@ inline ConfigSet PlantSet() {
     return set;
 }
 
+// The plant with two mistakes: a clashing address (an error), and Slave 7 switched
+// off while Slave 6 takes an input from it and Slave 5 a reset input (errors) and
+// its own map still drives outputs (a note).
+inline ConfigSet BrokenPlantSet() {
+    ConfigSet set = PlantSet();
+    set.Unit(4).SetIPAddr({10, 20, 30, 12});
+    set.Unit(7).SetSlaveEnabled(false);
+    return set;
+}
+
 }  // namespace valdro::testing

@@ -9,7 +9,7 @@
 #include "cli/bridge/bridge_options.h"
 #include "cli/cli_command.h"
 #include "cli/cli_device.h"
-#include "cli/cli_link_events.h"
+#include "cli/terminal.h"
 #include "device/owner_loop.h"
 #include "device/protocol_engine.h"
 

@@ -1,0 +1,28 @@
+#pragma once
+// Runs a built program as a user would from a shell, with no shell in between:
+// the arguments go as they are, standard input comes from a file and standard
+// output and error go to files. One source per system.
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace valdro::test {
+
+struct ProgramIo {
+    std::string in;   // read as standard input; empty: an empty input
+    std::string out;  // standard output is written here
+    std::string err;  // standard error is written here
+};
+
+// program: the path without the system's suffix for programs (".exe" is added on
+// Windows). With interruptAfter, the program gets Ctrl-C (SIGINT on Linux, the
+// console's event on Windows) after that time, and is ended a minute later if it
+// has not exited by then. Returns the exit status, -1 when the program could not
+// be started or did not exit by itself.
+int RunProgram(const std::string& program, const std::vector<std::string>& args,
+               const ProgramIo& io,
+               std::optional<std::chrono::milliseconds> interruptAfter = std::nullopt);
+
+}  // namespace valdro::test
