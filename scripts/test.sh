@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the plain build, the
-# tests again under AddressSanitizer + UndefinedBehaviorSanitizer, the threaded
-# device tests under ThreadSanitizer, and each fuzz target for a short while.
+# Windows cross build under Wine (scripts/test-windows.sh), the tests again under
+# AddressSanitizer + UndefinedBehaviorSanitizer, the threaded device tests under
+# ThreadSanitizer, and each fuzz target for a short while.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -21,6 +22,10 @@ echo "== Debian package (lintian)"
 rm -f build/valdrometrica_*.deb
 (cd build && cpack -G DEB >/dev/null)
 lintian --fail-on error,warning build/valdrometrica_*.deb
+
+echo "== Windows cross build under Wine"
+# Needs the Linux build above: the Windows tool is compared with it.
+scripts/test-windows.sh
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 scripts/build.sh build-asan -DVALDRO_SANITIZE="address;undefined" -DVALDRO_BUILD_BENCH=OFF

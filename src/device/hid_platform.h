@@ -1,7 +1,8 @@
 #pragma once
 // What the device link needs of the platform: list the HID interfaces present,
-// open one, write and read 65-byte reports. hidapi and the simulated unit both
-// stand behind this, so no caller knows which one it talks to.
+// open one, write and read 65-byte reports. hidapi (Linux), the HID class
+// (Windows) and the simulated unit stand behind this, so no caller knows which
+// one it talks to.
 
 #include <cstdint>
 #include <memory>
@@ -20,8 +21,8 @@ struct HidInterfaceInfo {
     std::string product;       // UTF-8 product string; may be empty
 };
 
-// Why Open() failed: the path is gone, this user may not open it (no udev rule
-// yet), another program holds it, or anything else.
+// Why Open() failed: the path is gone, this user may not open it (on Linux: no
+// udev rule yet), another program holds it, or anything else.
 enum class OpenError { None, NotFound, AccessDenied, Busy, Other };
 
 // One open interface. Write() and Read() may be called from different threads
@@ -50,7 +51,8 @@ class HidPlatform {
     virtual std::unique_ptr<HidHandle> Open(const std::string& path, OpenError* error) = 0;
 };
 
-// The USB backend of the system the program is built for (hidapi on Linux).
+// The USB backend of the system the program is built for (hidapi on Linux, the
+// HID class through SetupAPI on Windows).
 std::unique_ptr<HidPlatform> CreateUsbPlatform();
 
 }  // namespace valdro

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 
 #include "device/hardware_id.h"
 #include "device/hid_windows.h"
@@ -88,8 +89,8 @@ TEST(WindowsListing, EveryInterfaceHasAPathAndItsNumbers) {
         EXPECT_EQ(info.vendorId, numbers.vendorId.value_or(0));
         EXPECT_EQ(info.productId, numbers.productId.value_or(0));
         EXPECT_EQ(info.release, numbers.release.value_or(0));
+        std::cout << "listed: " << info.hardwareId << " \"" << info.product << "\"\n";
     }
-    std::cout << list.size() << " HID interface(s) listed\n";
 }
 
 struct PipeChannel {
