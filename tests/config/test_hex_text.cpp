@@ -41,5 +41,22 @@ TEST(HexText, WritesLowerCaseBytesAndUpperCaseWords) {
     EXPECT_EQ(HexWord(0x0009), "0009");
 }
 
+// A word is exactly four digits in either case: what HexWord writes reads back.
+TEST(HexText, ReadsWordsOfFourDigits) {
+    const std::pair<const char*, std::optional<std::uint16_t>> rows[] = {
+        {"04D8", 0x04D8},       {"fd37", 0xFD37},
+        {"FfFf", 0xFFFF},       {"0000", 0},
+        {"04D", std::nullopt},  {"04D80", std::nullopt},
+        {"04G8", std::nullopt}, {" 4D8", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [text, value] : rows) {
+        EXPECT_EQ(ParseHexWord(text), value) << text;
+    }
+    for (const std::uint16_t v : {0x0001, 0x1234, 0xABCD, 0xFFFF}) {
+        EXPECT_EQ(ParseHexWord(HexWord(v)), v);
+    }
+}
+
 }  // namespace
 }  // namespace valdro
