@@ -20,6 +20,9 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
+// Far beyond any wait here: only a read that never returns takes this long.
+constexpr auto kHang = 10s;
+
 TEST(WindowsOpenError, ClassifiesTheCodeOfAFailedOpen) {
     const std::pair<DWORD, OpenError> rows[] = {
         {ERROR_ACCESS_DENIED, OpenError::AccessDenied},
@@ -134,7 +137,7 @@ TEST(WindowsHidHandle, TimeOutLeavesTheReadForTheNextCall) {
         EXPECT_EQ(ch.handle->Read(in, sizeof in, timeout), 0) << timeout;
         const auto took = Clock::now() - start;
         EXPECT_GE(took, std::chrono::milliseconds(timeout) - 20ms) << timeout;
-        EXPECT_LT(took, std::chrono::milliseconds(timeout) + 2s) << timeout;
+        EXPECT_LT(took, kHang) << timeout;
     }
     ASSERT_TRUE(ch.unit.Send(test::CountingReport(3)));
     ASSERT_EQ(ch.handle->Read(in, sizeof in, 1000), 65);
@@ -173,7 +176,7 @@ TEST(WindowsHidHandle, ClosingWithAPendingReadReturns) {
     ASSERT_EQ(handle->Read(in, sizeof in, 10), 0);
     const auto start = Clock::now();
     handle.reset();
-    EXPECT_LT(Clock::now() - start, 2s);
+    EXPECT_LT(Clock::now() - start, kHang);
 }
 
 }  // namespace
