@@ -1,49 +1,9 @@
 #include "device/report_trace.h"
 
-#include <chrono>
-
 #include "config/hex_text.h"
+#include "config/utc_time.h"
 
 namespace valdro {
-namespace {
-
-// Writes n digits of v, zero-padded, and returns the position after them.
-char* PutDecimal(char* p, unsigned v, int n) {
-    for (int i = n - 1; i >= 0; --i) {
-        p[i] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    }
-    return p + n;
-}
-
-// The UTC time with milliseconds, 2024-05-01T12:34:56.789Z; returns the end. The
-// C++ calendar rather than gmtime_r, which Windows does not have.
-char* PutTimestamp(char* p) {
-    using namespace std::chrono;
-    const auto now = floor<milliseconds>(system_clock::now());
-    const auto day = floor<days>(now);
-    const year_month_day date{day};
-    const hh_mm_ss time{now - day};
-    p = PutDecimal(p, static_cast<unsigned>(static_cast<int>(date.year())), 4);
-    *p++ = '-';
-    p = PutDecimal(p, static_cast<unsigned>(date.month()), 2);
-    *p++ = '-';
-    p = PutDecimal(p, static_cast<unsigned>(date.day()), 2);
-    *p++ = 'T';
-    p = PutDecimal(p, static_cast<unsigned>(time.hours().count()), 2);
-    *p++ = ':';
-    p = PutDecimal(p, static_cast<unsigned>(time.minutes().count()), 2);
-    *p++ = ':';
-    p = PutDecimal(p, static_cast<unsigned>(time.seconds().count()), 2);
-    *p++ = '.';
-    p = PutDecimal(p, static_cast<unsigned>(time.subseconds().count()), 3);
-    *p++ = 'Z';
-    return p;
-}
-
-constexpr std::size_t kTimestampSize = 24;
-
-}  // namespace
 
 ReportTrace::~ReportTrace() {
     Close();
@@ -74,7 +34,7 @@ std::size_t ReportTrace::FormatLine(TraceDirection direction, const HidReport& r
     *p++ = ' ';
     p = PutHex(p, report);
     *p++ = ' ';
-    p = PutTimestamp(p);
+    p = PutUtcTimestamp(p);
     *p = '\0';
     return static_cast<std::size_t>(p - out);
 }
@@ -100,9 +60,9 @@ void ReportTrace::WriteReadFailure(std::string_view reason) {
     for (const char c : reason) {
         line += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;
     }
-    char stamp[kTimestampSize + 1];
+    char stamp[kUtcTimestampSize + 1];
     line += ' ';
-    line.append(stamp, PutTimestamp(stamp));
+    line.append(stamp, PutUtcTimestamp(stamp));
     line += '\n';
     std::lock_guard lock(m_);
     if (file_ == nullptr) {
