@@ -1,11 +1,11 @@
 // Save and Load from the window, the file choosers, and the close question.
+#include <sys/resource.h>
+
 #include <QComboBox>
-#include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFileSystemModel>
-#include <QPushButton>
 #include <QTabWidget>
+#include <csignal>
 
 #include "config/data_file.h"
 #include "support/random_set.h"
@@ -16,194 +16,128 @@ namespace valdro::ui::test {
 namespace {
 
 using Answer = DialogProvider::Answer;
-using valdro::testing::RandomSet;
 
-TEST_F(WindowTest, SaveThenLoadRoundTripsThroughTheWindow) {
+// A save stores the page first and writes the chosen name with ".dat" added,
+// offering it next time; a load brings every value back, the unit and page stay.
+// The real chooser shows the captions as they are, and "All Files (*.*)" lists
+// names without a dot too.
+TEST_F(WindowTest, SaveThenLoadRoundTripsThroughTheChoosers) {
     ClickUnit(3);
-    Type(QStringLiteral("DeviceNameEdit"), QStringLiteral("Boiler"));
-    Type(QStringLiteral("SubMaskAddr3Edit"), QStringLiteral("128"));
-    const QString path = TempPath(QStringLiteral("set.dat"));
-    dialogs.saveAnswers.push_back(path);
-    ClickButton(QStringLiteral("SaveButton"));
-    EXPECT_EQ(QFileInfo(path).size(), 23508);
+    Type("DeviceNameEdit", "Boiler");
+    dialogs.files = {Path("set")};
+    Click("SaveButton");
+    Click("SaveButton");  // cancelled
+    EXPECT_EQ(dialogs.log, (QStringList{u"S:"_s, u"S:"_s + Path("set.dat")}));
+    EXPECT_EQ(QFileInfo(Path("set.dat")).size(), 23508);
     EXPECT_FALSE(form->Store().HasChanged());
     const ConfigSet saved = C();
-
-    // Change things, then load the file back: the same unit, page and values return.
-    Type(QStringLiteral("DeviceNameEdit"), QStringLiteral("Changed"));
+    Type("DeviceNameEdit", "Changed");
     ClickUnit(5);
     ShowPage(1);
-    dialogs.openAnswers.push_back(path);
-    ClickButton(QStringLiteral("LoadButton"));
-    EXPECT_TRUE(dialogs.Errors().isEmpty());
+    dialogs.files = {Path("set.dat")};
+    Click("LoadButton");
     EXPECT_TRUE(C() == saved);
     EXPECT_FALSE(form->Store().HasChanged());
-    EXPECT_EQ(form->unitSelector()->currentIndex(), 5);
-    EXPECT_EQ(form->pageControl()->currentIndex(), 1);
-    ClickUnit(3);
-    EXPECT_EQ(Text("DeviceNameEdit"), QStringLiteral("Boiler"));
-    EXPECT_EQ(Edit(QStringLiteral("SubMaskAddr3Edit"))->text(), QStringLiteral("128"));
-}
+    EXPECT_EQ(form->unitSelector()->currentIndex() * 10 + form->pageControl()->currentIndex(), 51);
 
-TEST_F(WindowTest, SaveAddsTheDefaultExtensionAndOffersTheLastNameAgain) {
-    dialogs.saveAnswers.push_back(TempPath(QStringLiteral("plain")));
-    form->SaveButtonClick();
-    EXPECT_TRUE(QFileInfo::exists(TempPath(QStringLiteral("plain.dat"))));
-    ASSERT_EQ(dialogs.saveChoosers.size(), 1u);
-    EXPECT_EQ(
-        dialogs.saveChoosers[0].nameFilters,
-        (QStringList{QStringLiteral("Data Files (*.dat)"), QStringLiteral("All Files (*.*)")}));
-    EXPECT_EQ(dialogs.saveChoosers[0].defaultSuffix, QStringLiteral("dat"));
-    form->SaveButtonClick();  // cancelled
-    ASSERT_EQ(dialogs.saveChoosers.size(), 2u);
-    EXPECT_EQ(dialogs.saveChoosers[1].lastName, TempPath(QStringLiteral("plain.dat")));
-    EXPECT_EQ(WithDefaultSuffix(QStringLiteral("/x/a.bin"), QStringLiteral("dat")),
-              QStringLiteral("/x/a.bin"));
-
-    // The real chooser shows the captions as they are, and "All Files (*.*)" lists
-    // names without a dot too.
-    ASSERT_TRUE(QFile(TempPath(QStringLiteral("notes"))).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile(Path("notes")).open(QIODevice::WriteOnly));
     QFileDialog chooser;
-    ConfigureChooser(chooser, dialogs.saveChoosers[0]);
+    ConfigureChooser(chooser, dialogs.choosers[0]);
     chooser.setDirectory(tmp.path());
-    const auto* types = chooser.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    const auto* types = chooser.findChild<QComboBox*>(u"fileTypeCombo"_s);
     const auto* files = chooser.findChild<QFileSystemModel*>();
-    ASSERT_TRUE(types != nullptr && files != nullptr);
-    ASSERT_EQ(types->count(), 2);
-    EXPECT_EQ(types->itemText(0), QStringLiteral("Data Files (*.dat)"));
-    EXPECT_EQ(types->itemText(1), QStringLiteral("All Files (*.*)"));
+    ASSERT_TRUE(types && files && types->count() == 2);
+    EXPECT_EQ(types->itemText(0) + u'|' + types->itemText(1),
+              u"Data Files (*.dat)|All Files (*.*)"_s);
     auto listed = [&] {
         QStringList names;
-        const QModelIndex dir = files->index(tmp.path());
-        for (int r = 0; r < files->rowCount(dir); ++r) {
-            names.push_back(files->index(r, 0, dir).data().toString());
+        for (int r = 0; r < files->rowCount(files->index(tmp.path())); ++r) {
+            names << files->index(r, 0, files->index(tmp.path())).data().toString();
         }
         names.sort();
-        return names;
+        return names.join(u' ');
     };
-    const QStringList both{QStringLiteral("notes"), QStringLiteral("plain.dat")};
-    EXPECT_TRUE(QTest::qWaitFor([&] { return listed() == QStringList{both[1]}; }, 5000))
-        << listed().join(u' ').toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listed() == u"set.dat"_s; }, 5000));
     chooser.selectNameFilter(chooser.nameFilters().at(1));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return listed() == both; }, 5000))
-        << listed().join(u' ').toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listed() == u"notes set.dat"_s; }, 5000));
 }
 
-TEST_F(WindowTest, CancelledOrFailedSaveStillStoresThePageAndKeepsTheChange) {
-    Type("DeviceNameEdit", "Edited");
-    form->SaveButtonClick();  // cancelled
-    EXPECT_EQ(C().Unit(0).DeviceName(), "Edited");
-    EXPECT_TRUE(form->Store().HasChanged());
-    EXPECT_TRUE(dialogs.Errors().isEmpty());
-    dialogs.saveAnswers.push_back(TempPath(QStringLiteral("no/such/dir/set.dat")));
-    form->SaveButtonClick();
-    EXPECT_EQ(dialogs.Errors(), QStringList{QStringLiteral("Error Saving File.")});
-    EXPECT_TRUE(form->Store().HasChanged());
-}
-
-// A refused file changes neither the configuration nor what the pages show,
-// stored or not; a cancelled chooser does nothing and offers the last name again.
+// A refused file changes neither the configuration nor what the pages show; a
+// cancelled chooser does nothing and offers the last name again.
 TEST_F(WindowTest, RefusedLoadsLeaveConfigurationAndPagesAsTheyWere) {
-    const struct {
-        const char* file;
-        void (*edit)(std::vector<std::uint8_t>&);  // null: no such file
-        const char* message;
-    } cases[] = {
-        {"later.dat", [](auto& f) { f[0] = 2; },
-         "The file uses a later data format.\r\nCannot load"},
-        {"foreign.dat", [](auto& f) { f[4] = 'o'; }, "Incompatible data file."},
-        {"short.dat", [](auto& f) { f.resize(1000); }, "Error Opening File."},
-        {"missing.dat", nullptr, "Error Opening File."},
-    };
+    std::vector<std::uint8_t> later = SerializeDataFile(valdro::testing::RandomSet(1));
+    later[0] = 2;
+    QFile f(Path("later.dat"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(reinterpret_cast<const char*>(later.data()), qint64(later.size()));
+    f.close();
     Type("DeviceNameEdit", "Unstored");
     const ConfigSet before = C();
-    for (const auto& c : cases) {
-        const QString path = TempPath(QString::fromLatin1(c.file));
-        if (c.edit != nullptr) {
-            std::vector<std::uint8_t> bytes = SerializeDataFile(RandomSet(1));
-            c.edit(bytes);
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-        }
-        dialogs.log.clear();
-        dialogs.openAnswers.push_back(path);
-        form->LoadButtonClick();
-        EXPECT_EQ(dialogs.Errors(), QStringList{QString::fromLatin1(c.message)}) << c.file;
-        EXPECT_TRUE(C() == before) << c.file;
-        EXPECT_EQ(Text("DeviceNameEdit"), QStringLiteral("Unstored"));
+    dialogs.files = {Path("later.dat"), Path("missing.dat")};
+    for (int i = 0; i < 3; ++i) {
+        Click("LoadButton");
     }
-    dialogs.log.clear();
-    form->LoadButtonClick();
     EXPECT_EQ(dialogs.log,
-              QStringList{QStringLiteral("O:") + TempPath(QStringLiteral("missing.dat"))});
-    EXPECT_EQ(Text("DeviceNameEdit"), QStringLiteral("Unstored"));
+              (QStringList{u"O:"_s, u"E:The file uses a later data format.\r\nCannot load"_s,
+                           u"O:"_s + Path("later.dat"), u"E:Error Opening File."_s,
+                           u"O:"_s + Path("missing.dat")}));
+    EXPECT_TRUE(C() == before);
+    EXPECT_EQ(Text("DeviceNameEdit"), u"Unstored"_s);
 }
 
-TEST_F(WindowTest, LoadFileFromTheCommandLinePathShowsTheFile) {
-    ConfigSet other;
-    other.SetDefaults();
-    other.Unit(0).SetDeviceName("Cmdline");
-    ASSERT_EQ(SaveDataFile(TempPath(QStringLiteral("c.dat")).toStdString(), other),
-              SaveOutcome::Ok);
-    EXPECT_TRUE(form->LoadFile(TempPath(QStringLiteral("c.dat"))));
-    EXPECT_EQ(Text("DeviceNameEdit"), QStringLiteral("Cmdline"));
-    EXPECT_FALSE(form->Store().HasChanged());
+// A save that fails part-way (the file size limit stands in for a full disk) says
+// so, leaves the file already there as it was and keeps the change to be saved.
+TEST_F(WindowTest, FailedSaveKeepsTheOldFileAndTheChange) {
+    ASSERT_EQ(SaveDataFile(Path("old.dat").toStdString(), C()), SaveOutcome::Ok);
+    QFile old(Path("old.dat"));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    const QByteArray bytes = old.readAll();
+    Type("DeviceNameEdit", "Edited");
+    rlimit was{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+    rlimit small{4096, was.rlim_max};
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    dialogs.files = {Path("old.dat")};
+    Click("SaveButton");
+    setrlimit(RLIMIT_FSIZE, &was);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(dialogs.Errors(), QStringList{u"Error Saving File."_s});
+    old.seek(0);
+    EXPECT_EQ(old.readAll(), bytes);
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{u"old.dat"_s});  // no leftovers
+    EXPECT_EQ(C().Unit(0).DeviceName(), "Edited");
+    EXPECT_TRUE(form->Store().HasChanged());
 }
 
-// --- the close question
-
-TEST_F(WindowTest, CloseAsksOnlyWhenSomethingChanged) {
-    EXPECT_TRUE(form->close());  // right after start: no question
-    EXPECT_TRUE(dialogs.log.isEmpty());
-}
-
-// Each close stores the page first, so an edit still only on screen counts.
+// Closing asks only after a change (an edit still only on screen counts); a
+// cancelled or failed save keeps the window open, and a later close asks again.
 TEST_F(WindowTest, CloseQuestionAnswers) {
-    const struct {
-        std::vector<Answer> answers;
-        QString saveTo;  // empty: the save chooser is cancelled
-        bool closes;
-        QStringList errors;
-    } cases[] = {
-        {{Answer::Cancel}, {}, false, {}},
-        {{Answer::No}, {}, true, {}},
-        {{Answer::Yes}, QStringLiteral("closing.dat"), true, {}},
-        {{Answer::Yes}, {}, false, {}},  // a cancelled save keeps the window open
-        {{Answer::Yes},
-         QStringLiteral("no/dir/x.dat"),
-         false,
-         {QStringLiteral("Error Saving File.")}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.saveTo.toStdString());
-        form.reset();
-        SetUp();
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(dialogs.log.isEmpty());
+    const std::tuple<Answer, const char*, bool> cases[] = {// answer, save to, closes
+                                                           {Answer::Cancel, nullptr, false},
+                                                           {Answer::No, nullptr, true},
+                                                           {Answer::Yes, "closing.dat", true},
+                                                           {Answer::Yes, nullptr, false},
+                                                           {Answer::Yes, "no/dir/x.dat", false}};
+    for (const auto& [answer, saveTo, closes] : cases) {
+        MakeForm({});
         dialogs = {};
         Type("DeviceNameEdit", "Edited");
-        ClickUnit(1);  // switched away and back: still a change
-        ClickUnit(0);
-        for (Answer a : c.answers) {
-            dialogs.answers.push_back(a);
-        }
-        if (!c.saveTo.isEmpty()) {
-            dialogs.saveAnswers.push_back(TempPath(c.saveTo));
-        }
-        ClickButton(QStringLiteral("ExitButton"));
-        EXPECT_EQ(dialogs.log.value(0), QStringLiteral("C:Data has changed\nSave now?"));
-        EXPECT_EQ(form->isVisible(), !c.closes);
-        EXPECT_EQ(dialogs.Errors(), c.errors);
-        if (!c.closes) {
-            EXPECT_EQ(Text("DeviceNameEdit"), QStringLiteral("Edited"));
-            dialogs.log.clear();
-            dialogs.answers.push_back(Answer::No);  // a later close asks again
-            EXPECT_TRUE(form->close());
-            EXPECT_EQ(dialogs.log, QStringList{QStringLiteral("C:Data has changed\nSave now?")});
+        dialogs.answers = {answer, Answer::No};
+        dialogs.files = {saveTo ? Path(saveTo) : QString()};
+        Click("ExitButton");
+        EXPECT_EQ(dialogs.log.value(0), u"C:Data has changed\nSave now?"_s);
+        EXPECT_EQ(form->isVisible(), !closes) << saveTo;
+        EXPECT_EQ(dialogs.Errors().size(), saveTo && !closes ? 1 : 0);
+        if (!closes) {
+            EXPECT_TRUE(form->close());  // a later close asks again
+            EXPECT_EQ(dialogs.log.filter(u"C:"_s).size(), 2);
         }
     }
     ConfigSet saved;
-    ASSERT_EQ(LoadDataFile(TempPath(QStringLiteral("closing.dat")).toStdString(), saved),
-              LoadOutcome::Ok);
+    ASSERT_EQ(LoadDataFile(Path("closing.dat").toStdString(), saved), LoadOutcome::Ok);
     EXPECT_EQ(saved.Unit(0).DeviceName(), "Edited");
 }
 

@@ -1,8 +1,9 @@
-// The Output Control page: cell toggles, the output tabs, reset device and input.
+// The Output Control page: map cells by mouse and keyboard, the output tabs,
+// latch and reset input, the device list, each reaching the record.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QSpinBox>
 
-#include "ui/colour_grid.h"
 #include "ui/html_check_box.h"
 #include "ui/output_control_page.h"
 #include "ui/release_tab_bar.h"
@@ -11,202 +12,103 @@
 namespace valdro::ui::test {
 namespace {
 
-const QString kGreen(16, u'G');
-
-class OutputPageTest : public WindowTest {
-  protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        ShowPage(1);
-    }
-    ColourGrid* Map() const { return form->outputPage()->inputMap; }
-    QComboBox* Device() const { return W<QComboBox>("ResetDeviceComboBox"); }
-    QSpinBox* Input() const { return W<QSpinBox>("ResetInputCSpinEdit"); }
-    QString Boxes() const { return Text("PositionEdit") + u'|' + Text("InputNumberEdit"); }
-    std::pair<int, int> Selection() const { return {Map()->currentColumn(), Map()->currentRow()}; }
-};
-
-// Any button toggles a map cell and nothing else; the selection stays parked on
-// the corner cell and the configuration learns the toggle only when stored.
-TEST_F(OutputPageTest, AnyButtonTogglesAMapCellAndNothingElse) {
-    for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
-        PressCell(7, 3, b);
-        EXPECT_EQ(Colours(Map(), 3), QStringLiteral("GGGGGGRGGGGGGGGG"));
-        PressCell(7, 3, b);
-        EXPECT_EQ(Colours(Map(), 3), kGreen);
-    }
-    const QColor header = Map()->CellColour(5, 0), title = Map()->CellColour(0, 4);
-    PressCell(5, 0);
-    PressCell(0, 4);
-    PressCell(0, 0);
-    const QRect last = Map()->CellRect(16, 9);
-    QTest::mouseClick(Map()->viewport(), Qt::LeftButton, {}, last.center() + QPoint(40, 0));
-    QTest::mouseClick(Map()->viewport(), Qt::LeftButton, {}, last.center() + QPoint(0, 20));
-    EXPECT_EQ(Map()->CellColour(5, 0), header);
-    EXPECT_EQ(Map()->CellColour(0, 4), title);
-    for (int r = 1; r <= 9; ++r) {
-        EXPECT_EQ(Colours(Map(), r), kGreen) << r;
-    }
-    EXPECT_EQ(Selection(), std::pair(0, 0));
-    PressCell(1, 1);
-    EXPECT_FALSE(C().Cell(0, 0, 0, 0));
-    form->StorePage();
-    EXPECT_TRUE(C().Cell(0, 0, 0, 0));
-}
-
-TEST_F(OutputPageTest, KeyboardMovesItsOwnCursorAndTogglesWithSpaceOrEnter) {
-    ColourGrid* g = Map();
-    EXPECT_TRUE(g->focusPolicy() & Qt::TabFocus);
+// Space, Enter or any mouse button toggles a map cell and nothing else (not the
+// titles, the header or outside); the keyboard cursor keeps to the map cells and
+// goes on from the cell last pressed; the selection stays parked on the corner;
+// the cell under the cursor or mouse is named.
+TEST_F(WindowTest, MapCellsToggleByKeyboardAndMouseOnly) {
+    ShowPage(1);
+    ColourGrid* g = form->outputPage()->inputMap;
+    auto names = [&] { return Text("PositionEdit") + u'|' + Text("InputNumberEdit"); };
     g->setFocus();
-    for (Qt::Key k : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Down}) {
+    for (Qt::Key k : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Space}) {
         QTest::keyClick(g, k);
     }
-    EXPECT_EQ(g->KeyboardCell(), QPoint(3, 2));
-    EXPECT_EQ(Boxes(), QStringLiteral("3|Slave 1"));
-    QTest::keyClick(g, Qt::Key_Space);
-    EXPECT_EQ(Colours(g, 2), QStringLiteral("GGRGGGGGGGGGGGGG"));
-    EXPECT_EQ(Selection(), std::pair(0, 0));
-    // The cursor stays on the map cells: never on the titles or the header.
-    for (int i = 0; i < 5; ++i) {
-        QTest::keyClick(g, Qt::Key_Up);
-        QTest::keyClick(g, Qt::Key_Left);
+    EXPECT_EQ(names(), u"3|Slave 1"_s);
+    for (Qt::Key k : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Left, Qt::Key_Left, Qt::Key_Return}) {
+        QTest::keyClick(g, k);
     }
-    EXPECT_EQ(g->KeyboardCell(), QPoint(1, 1));
-    QTest::keyClick(g, Qt::Key_Return);
-    EXPECT_EQ(Colours(g, 1), QStringLiteral("RGGGGGGGGGGGGGGG"));
-    QTest::keyClick(g, Qt::Key_Enter);
-    EXPECT_EQ(Colours(g, 1), kGreen);
-    PressCell(5, 4);  // the keyboard goes on from the cell last pressed
+    PressCell(5, 4, Qt::RightButton);
     QTest::keyClick(g, Qt::Key_Right);
-    EXPECT_EQ(g->KeyboardCell(), QPoint(6, 4));
+    QTest::keyClick(g, Qt::Key_Enter);
+    const QPoint last = g->CellRect(16, 9).center();
+    for (QPoint p : {g->CellRect(5, 0).center(), g->CellRect(0, 4).center(), last + QPoint(40, 0),
+                     last + QPoint(0, 20)}) {
+        QTest::mouseClick(g->viewport(), Qt::MiddleButton, {}, p);
+        QTest::mouseMove(g->viewport(), p);
+        EXPECT_EQ(names(), u"|"_s);
+    }
+    QTest::mouseMove(g->viewport(), last);
+    EXPECT_EQ(names(), u"16|Slave 8"_s);
+    QString rows;
+    for (int r = 1; r <= 9; ++r) {
+        rows += Colours(g, r).replace(QString(16, u'G'), u"g"_s) + u' ';
+    }
+    EXPECT_EQ(rows, u"RGGGGGGGGGGGGGGG GGRGGGGGGGGGGGGG g GGGGRRGGGGGGGGGG g g g g g "_s);
+    EXPECT_EQ(std::pair(g->currentColumn(), g->currentRow()), std::pair(0, 0));
+    EXPECT_FALSE(C().Cell(0, 3, 0, 5));
     form->StorePage();
-    EXPECT_TRUE(C().Cell(0, 1, 0, 2));
-    EXPECT_TRUE(C().Cell(0, 3, 0, 4));
-    EXPECT_FALSE(C().Cell(0, 0, 0, 0));
+    EXPECT_TRUE(C().Cell(0, 0, 0, 0) && C().Cell(0, 1, 0, 2) && C().Cell(0, 3, 0, 5));
 }
 
-TEST_F(OutputPageTest, MouseMoveShowsInputNumberAndUnitName) {
-    MoveOverCell(7, 3);
-    EXPECT_EQ(Boxes(), QStringLiteral("7|Slave 2"));
-    for (QPoint cell : {QPoint(4, 0), QPoint(0, 5)}) {
-        MoveOverCell(cell.x(), cell.y());
-        EXPECT_EQ(Boxes(), QStringLiteral("|"));
-    }
-    MoveOverCell(16, 9);
-    EXPECT_EQ(Boxes(), QStringLiteral("16|Slave 8"));
-    QTest::mouseMove(Map()->viewport(), Map()->CellRect(16, 1).center() + QPoint(40, 0));
-    EXPECT_EQ(Boxes(), QStringLiteral("|"));
-}
-
-TEST_F(OutputPageTest, ToggledCellSurvivesSwitchingOutputsAndUnits) {
-    ClickOutputTab(2);
-    EXPECT_EQ(form->CurrentOutput(), 2);
-    PressCell(4, 2);
-    ClickOutputTab(4);
-    EXPECT_EQ(form->CurrentOutput(), 4);
-    EXPECT_EQ(Colours(Map(), 2), kGreen);
-    EXPECT_TRUE(C().Cell(0, 1, 2, 3));
-    ClickOutputTab(2);
-    EXPECT_EQ(Colours(Map(), 2), QStringLiteral("GGGRGGGGGGGGGGGG"));
-    // A unit switch keeps the output tab and loads that output of the new unit.
-    PressCell(9, 9);
-    ClickUnit(4);
-    EXPECT_EQ(form->CurrentOutput(), 2);
-    EXPECT_TRUE(C().Cell(0, 8, 2, 8));
-    EXPECT_EQ(Colours(Map(), 9), kGreen);
-    ClickUnit(0);
-    EXPECT_EQ(Colours(Map(), 9), QStringLiteral("GGGGGGGGRGGGGGGG"));
-}
-
-TEST_F(OutputPageTest, KeyboardChangeOfTheTabLeavesTheGridOnThePreviousOutput) {
-    ReleaseTabBar* tabs = form->outputPage()->outputTabs;
-    PressCell(2, 1);  // output 1, Master input 2
-    tabs->setFocus();
-    QTest::keyClick(tabs, Qt::Key_Right);
-    EXPECT_EQ(tabs->currentIndex(), 1);
-    EXPECT_EQ(form->CurrentOutput(), 0);
-    EXPECT_EQ(Colours(Map(), 1), QStringLiteral("GRGGGGGGGGGGGGGG"));
-    EXPECT_FALSE(C().Cell(0, 0, 0, 1));
-    // The next release stores into output 1 (shown until now) and loads output 2.
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
-    EXPECT_TRUE(C().Cell(0, 0, 0, 1));
-    EXPECT_FALSE(C().Cell(0, 0, 1, 1));
-    EXPECT_EQ(form->CurrentOutput(), 1);
-    EXPECT_EQ(Colours(Map(), 1), kGreen);
-}
-
-TEST_F(OutputPageTest, LatchAndResetInputAreStoredPerOutput) {
-    auto* latch = W<HtmlCheckBox>("OutputLatchHTMLCheckBox");
-    QTest::mouseClick(latch->Box(), Qt::LeftButton);
-    Input()->setValue(16);
-    ClickOutputTab(1);
-    EXPECT_FALSE(latch->IsChecked());
-    EXPECT_EQ(Input()->value(), 1);
-    ClickOutputTab(0);
-    EXPECT_TRUE(latch->IsChecked());
-    EXPECT_EQ(Input()->value(), 16);
-    EXPECT_TRUE(C().Unit(0).OutputLatch(0));
-    EXPECT_EQ(C().Unit(0).ResetInput(0), 15);
-    EXPECT_EQ(C().Unit(0).ResetInput(1), 0);
-    // Only a data file holds an input outside 1..16: the nearest one is shown.
-    const std::pair<std::int32_t, int> cases[] = {{INT32_MAX, 16}, {16, 16}, {15, 16},
-                                                  {0, 1},          {-1, 1},  {INT32_MIN, 1}};
-    for (const auto& [stored, shown] : cases) {
-        Unit(0).SetResetInput(0, stored);
-        form->ShowUnit();
-        EXPECT_EQ(Input()->value(), shown) << stored;
-    }
-}
-
-// The list holds the Master and the enabled Slaves, rebuilt with the names of the
-// moment whenever the page is shown; the text in the box is kept.
-TEST_F(OutputPageTest, DeviceListAndRowTitlesFollowTheGeneralPage) {
-    ShowPage(0);
+// A release over an output tab stores the output shown (cells, latch, reset input
+// and device) and loads the new one; a keyboard change alone loads nothing; a unit
+// switch keeps the tab. The device list holds the Master and the enabled Slaves
+// by their names of the moment; a typed name resolves exactly (the lower unit for
+// a duplicate) and text naming no unit keeps the device. Values only a file holds
+// show the nearest input, or no device name, and are kept on storing.
+TEST_F(WindowTest, EachOutputKeepsItsCellsLatchAndResetInput) {
     ClickUnit(3);
     Type("DeviceNameEdit", "Pump");
     QTest::mouseClick(W<HtmlCheckBox>("SlaveEnabledHTMLCheckBox")->Box(), Qt::LeftButton);
     Unit(7).SetSlaveEnabled(true);
-    EXPECT_EQ(Map()->CellText(0, 4), QStringLiteral("Slave 3"));
-    ShowPage(1);
-    EXPECT_EQ(Map()->CellText(0, 4), QStringLiteral("Pump"));
-    QStringList items;
-    for (int i = 0; i < Device()->count(); ++i) {
-        items << Device()->itemText(i);
-    }
-    EXPECT_EQ(items, (QStringList{QStringLiteral("Master"), QStringLiteral("Pump"),
-                                  QStringLiteral("Slave 7")}));
-    EXPECT_EQ(Device()->currentText(), QStringLiteral("Master"));
-}
-
-TEST_F(OutputPageTest, ResetDeviceResolvesNamesAndKeepsWhatNamesNoUnit) {
-    QLineEdit* text = Device()->lineEdit();
-    ASSERT_NE(text, nullptr);
-    auto typeDevice = [&](const QString& s) {
-        text->selectAll();
-        QTest::keyClick(text, Qt::Key_Delete);
-        QTest::keyClicks(text, s);
-        form->StorePage();
-        return C().Unit(0).ResetDevice(0);
-    };
-    // The exact name of a disabled Slave selects it; text that names no unit, or
-    // names it in another case, keeps the previous device.
-    EXPECT_EQ(typeDevice(QStringLiteral("Slave 6")), 6);
-    EXPECT_EQ(typeDevice(QStringLiteral("Nobody")), 6);
-    EXPECT_EQ(typeDevice(QStringLiteral("slave 2")), 6);
-    // Duplicate names resolve to the lower UnitIndex.
     Unit(2).SetDeviceName("Twin");
     Unit(5).SetDeviceName("Twin");
-    EXPECT_EQ(typeDevice(QStringLiteral("Twin")), 2);
-
-    // A disabled Slave is shown by name though not listed, and a device outside
-    // the nine units (only a file holds one) shows no name; storing keeps either.
-    for (const std::int32_t device : {4, 1000, -7}) {
-        Unit(0).SetResetDevice(0, device);
-        form->ShowUnit();
-        EXPECT_EQ(Device()->currentText(), device == 4 ? QStringLiteral("Slave 4") : QString());
-        EXPECT_EQ(Device()->findText(QStringLiteral("Slave 4")), -1);
+    ShowPage(1);
+    ReleaseTabBar* tabs = form->outputPage()->outputTabs;
+    auto* latch = W<HtmlCheckBox>("OutputLatchHTMLCheckBox");
+    auto* input = W<QSpinBox>("ResetInputCSpinEdit");
+    auto* device = W<QComboBox>("ResetDeviceComboBox");
+    auto shown = [&] {
+        QString s = Colours(form->outputPage()->inputMap, 4) + u'|' + device->currentText();
+        for (int i = 0; i < device->count(); ++i) {
+            s += u',' + device->itemText(i);
+        }
+        return s + u"|%1|%2"_s.arg(latch->IsChecked()).arg(input->value());
+    };
+    const QString fresh = u"GGGGGGGGGGGGGGGG|Master,Master,Pump,Slave 7|0|1"_s;
+    EXPECT_EQ(shown(), fresh);
+    PressCell(2, 4);
+    QTest::mouseClick(latch->Box(), Qt::LeftButton);
+    input->setValue(16);
+    for (const auto& [text, stored] :
+         {std::pair{"Slave 6", 6}, {"Nobody", 6}, {"slave 1", 6}, {"Twin", 2}, {"Pump", 3}}) {
+        device->setEditText(QString::fromLatin1(text));
         form->StorePage();
-        EXPECT_EQ(C().Unit(0).ResetDevice(0), device);
+        EXPECT_EQ(C().Unit(3).ResetDevice(0), stored) << text;
+    }
+    tabs->setFocus();
+    QTest::keyClick(tabs, Qt::Key_Right);
+    EXPECT_EQ(form->CurrentOutput(), 0);
+    ClickOutputTab(1);
+    EXPECT_EQ(form->CurrentOutput(), 1);
+    EXPECT_EQ(shown(), fresh);
+    ClickUnit(0);
+    ClickUnit(3);
+    EXPECT_EQ(form->CurrentOutput(), 1);
+    ClickOutputTab(0);
+    EXPECT_TRUE(C().Cell(3, 3, 0, 1) && C().Unit(3).OutputLatch(0));
+    EXPECT_EQ(C().Unit(3).ResetInput(0), 15);
+    EXPECT_EQ(shown(), u"GRGGGGGGGGGGGGGG|Pump,Master,Pump,Slave 7|1|16"_s);
+    for (const auto& [file, input1, name] :
+         {std::tuple{INT32_MAX, 16, "Slave 4"}, {-1, 1, ""}, {INT32_MIN, 1, ""}}) {
+        Unit(3).SetResetInput(0, file);
+        Unit(3).SetResetDevice(0, name[0] ? 4 : file);
+        form->ShowUnit();
+        EXPECT_EQ(input->value(), input1);
+        EXPECT_EQ(device->currentText(), QString::fromLatin1(name));
+        form->StorePage();
+        EXPECT_EQ(C().Unit(3).ResetDevice(0), name[0] ? 4 : file);
     }
 }
 
