@@ -20,12 +20,9 @@ TEST(Startup, CommandLineOptions) {
         const char* says;
     } cases[] = {
         {u"--sim-status 00"_s, 2, "valdrometrica: --sim-status needs --simulate"},
-        {u"--sim-unplug 3"_s, 2, "--sim-unplug needs --simulate"},
-        {u"--simulate --sim-status zz"_s, 2, "--sim-status takes"},
         {u"a.dat b.dat"_s, 2, "at most one data file"},
         {u"--trace /no/such/dir/t"_s, 2, "/no/such/dir/t"},
         {u"--device"_s, 1, "--device"},
-        {u"--help"_s, 0, "--simulate"},
         {u"--simulate --trace "_s + trace + u" x.dat"_s, -1, ""},
         {u"--device /dev/null"_s, -1, ""},
     };
@@ -35,13 +32,10 @@ TEST(Startup, CommandLineOptions) {
         p.start(QStringLiteral(VALDRO_BIN_DIR "/valdrometrica"), c.args.split(u' '));
         ASSERT_TRUE(p.waitForStarted());
         ASSERT_EQ(p.waitForFinished(c.exit < 0 ? 1000 : 15000), c.exit >= 0);
-        if (c.exit < 0) {
-            p.kill();
-            p.waitForFinished();
-            continue;
+        if (c.exit >= 0) {  // a window still open is closed with the process
+            EXPECT_EQ(p.exitCode(), c.exit);
+            EXPECT_TRUE((p.readAllStandardError() + p.readAllStandardOutput()).contains(c.says));
         }
-        EXPECT_EQ(p.exitCode(), c.exit);
-        EXPECT_TRUE((p.readAllStandardError() + p.readAllStandardOutput()).contains(c.says));
     }
     EXPECT_TRUE(QFileInfo::exists(trace));  // the session the window runs was made
 }

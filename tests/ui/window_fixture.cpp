@@ -11,28 +11,6 @@
 
 namespace valdro::ui::test {
 
-void ScriptedDialogs::Error(const QString& text, const QString& detail) {
-    log << u"E:"_s + text;
-    if (!detail.isEmpty()) {
-        log << u"D:"_s + detail;
-    }
-}
-
-DialogProvider::Answer ScriptedDialogs::Confirm(const QString& text) {
-    log << u"C:"_s + text;
-    const Answer a = answers.empty() ? Answer::Cancel : answers.front();
-    answers.erase(answers.begin(), answers.begin() + !answers.empty());
-    return a;
-}
-
-std::optional<QString> ScriptedDialogs::Choose(const QString& kind, const FileChooser& chooser) {
-    log << kind + chooser.lastName;
-    choosers.push_back(chooser);
-    const QString name = files.empty() ? QString() : files.front();
-    files.erase(files.begin(), files.begin() + !files.empty());
-    return name.isEmpty() ? std::nullopt : std::optional(name);
-}
-
 QString Colours(const ColourGrid* grid, int row) {
     QString out;
     for (int c = 1; c <= 16; ++c) {

@@ -26,12 +26,28 @@ using namespace Qt::StringLiterals;
 // chooser (also for an empty name), when a queue runs dry.
 class ScriptedDialogs : public DialogProvider {
   public:
-    void Error(const QString& text, const QString& detail) override;
+    void Error(const QString& text, const QString& detail) override {
+        log << u"E:"_s + text << (detail.isEmpty() ? QStringList() : QStringList{u"D:"_s + detail});
+    }
     void Information(const QString& text) override { log << u"I:"_s + text; }
-    Answer Confirm(const QString& text) override;
+    Answer Confirm(const QString& text) override {
+        log << u"C:"_s + text;
+        return Next(answers, Answer::Cancel);
+    }
     std::optional<QString> OpenFile(const FileChooser& c) override { return Choose(u"O:"_s, c); }
     std::optional<QString> SaveFile(const FileChooser& c) override { return Choose(u"S:"_s, c); }
-    std::optional<QString> Choose(const QString& kind, const FileChooser& chooser);
+    std::optional<QString> Choose(const QString& kind, const FileChooser& chooser) {
+        log << kind + chooser.lastName;
+        choosers.push_back(chooser);
+        const QString name = Next(files, QString());
+        return name.isEmpty() ? std::nullopt : std::optional(name);
+    }
+    template <typename T>
+    static T Next(std::deque<T>& queue, T dry) {
+        T next = queue.empty() ? dry : queue.front();
+        queue.erase(queue.begin(), queue.begin() + !queue.empty());
+        return next;
+    }
     QStringList Errors() const {
         return QStringList(log.filter(u"E:"_s)).replaceInStrings(u"E:"_s, QString());
     }
