@@ -1,45 +1,70 @@
 #pragma once
-// Debian's mosquitto broker as a child process on a loopback port, with a config
-// file of the test's own in a private temporary folder. Stop() and Start() again
-// keep the port, so a publisher sees the same broker come back.
+// The processes the tests start: Debian's mosquitto broker on a loopback port with
+// a config of the test's own (valdrometrica-cli: cli_process.h). Each one's output
+// goes to a file in its own folder, readable while it runs.
 
 #include <sys/types.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "support/temp_dir.h"
 
 namespace valdro::test {
 
-// A loopback TCP port nobody listens on at the moment of asking.
-int FreeLoopbackPort();
-// True once something accepts TCP connections on 127.0.0.1:port (waits up to timeoutMs).
-bool WaitListening(int port, int timeoutMs);
-
-// Writes text into a file, replacing it.
+int FreeLoopbackPort();  // nobody listens there at the moment of asking
 void WriteFile(const std::filesystem::path& path, const std::string& text);
+std::string ReadFile(const std::filesystem::path& path);
+int CountLines(const std::string& text, const std::string& needle);  // lines holding needle
+bool WaitUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+class ChildProcess {
+  public:
+    ChildProcess() = default;
+    ~ChildProcess() { Stop(SIGKILL); }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Runs argv[0] with standard input closed; standard output and error go to Output().
+    void Run(const std::vector<std::string>& argv);
+    std::string Output() const { return ReadFile(dir / "output"); }
+    int Count(const std::string& text) const { return CountLines(Output(), text); }
+    bool WaitForLines(const std::string& text, int n = 1) const {
+        return WaitUntil([&] { return Count(text) >= n; }, std::chrono::seconds(20));
+    }
+    void Signal(int signal);
+    // Sends the signal (0: none) and waits: the exit status, or -1 when a signal
+    // ended it or it did not end in time (it is killed then).
+    int Stop(int signal, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+    testing::TempDir dir;
+
+  private:
+    pid_t pid_ = -1;
+};
 
 class BrokerProcess {
   public:
     // extraConfig: lines for the listener (TLS files, password file); the port,
-    // loopback address and no persistence are set here.
+    // loopback address and no persistence are set here. Stop() and Start() again
+    // keep the port, so a publisher sees the same broker come back.
     explicit BrokerProcess(std::string extraConfig = "allow_anonymous true\n");
-    ~BrokerProcess();
-    BrokerProcess(const BrokerProcess&) = delete;
-    BrokerProcess& operator=(const BrokerProcess&) = delete;
-
-    bool Start();             // runs the broker and waits until it listens
-    void Stop();              // SIGTERM and wait
-    void Signal(int signal);  // SIGSTOP freezes it, SIGCONT thaws it
+    bool Start();  // runs the broker and waits until it listens
+    void Stop() { child_.Stop(SIGTERM); }
+    void Signal(int signal) { child_.Signal(signal); }  // SIGSTOP freezes it, SIGCONT thaws it
     int Port() const { return port_; }
-    std::string Log() const;  // the broker's own log, for failure messages
+    std::string Log() const { return child_.Output(); }
 
   private:
-    testing::TempDir dir_;
     std::string extra_;
     int port_;
-    pid_t pid_ = -1;
+    int starts_ = 0;
+    ChildProcess child_;
 };
 
 }  // namespace valdro::test

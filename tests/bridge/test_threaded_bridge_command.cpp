@@ -1,22 +1,13 @@
 // `valdrometrica-cli bridge` end to end: the built program on the simulated unit,
-// Debian's mosquitto broker and libmodbus's client on loopback ports. The unit's
-// moving pattern reaches the topics and the tables, an unplugged unit is lost and
-// taken back with one line each way, a broker restart misses no poll, and SIGTERM
-// ends the service with exit status 0 and availability offline.
-
-#include <signal.h>
+// Debian's mosquitto broker and libmodbus's client on loopback ports.
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <nlohmann/json.hpp>
-#include <thread>
+#include <cstdlib>
 
 #include "bridge/modbus_tables.h"
-#include "bridge_rig.h"
-#include "broker_process.h"
+#include "bridge_records.h"
 #include "cli_process.h"
-#include "device/simulated_unit.h"
 #include "modbus_client.h"
 #include "mqtt_listener.h"
 
@@ -24,182 +15,137 @@ namespace valdro::bridge {
 namespace {
 
 using namespace std::chrono_literals;
-using test::CliProcess;
-using test::ModbusClient;
-using test::MqttListener;
-using test::WaitUntil;
+using namespace test;
 
-bool Bit(std::uint16_t word, int n) {
-    return ((word >> (n - 1)) & 1) != 0;
+// The input registers, read whole (one request is one copy of the tables): the
+// record count, or -1. The tables then hold the pattern of poll count - 1.
+int ReadRecordCount(ModbusClient& c, std::uint16_t (&regs)[kModbusInputRegisters]) {
+    return modbus_read_input_registers(*c, 0, kModbusInputRegisters, regs) == kModbusInputRegisters
+               ? regs[kRecordCountRegister]
+               : -1;
 }
 
-class BridgeCommand : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(broker.Start()) << broker.Log(); }
-
-    std::vector<std::string> Args(const std::string& prefix, std::vector<std::string> more = {}) {
-        std::vector<std::string> args{
-            "bridge",   "--simulate",
-            "--mqtt",   "mqtt://127.0.0.1:" + std::to_string(broker.Port()) + "/" + prefix,
-            "--modbus", "127.0.0.1:" + std::to_string(modbusPort)};
-        args.insert(args.end(), more.begin(), more.end());
-        return args;
-    }
-
-    // The input registers, read whole (one request is one copy of the tables).
-    static bool Registers(ModbusClient& c, std::uint16_t (&regs)[kModbusInputRegisters]) {
-        return modbus_read_input_registers(*c, 0, kModbusInputRegisters, regs) ==
-               kModbusInputRegisters;
-    }
-
-    test::BrokerProcess broker;
-    const int modbusPort = test::FreeLoopbackPort();
-};
-
-// The state a retained master/state payload describes must be the pattern of one
-// poll, and the bit topics must say the same.
-void ExpectMasterAtOnePoll(MqttListener& l, const std::string& p) {
-    const auto state = l.Latest(p + "/master/state");
-    ASSERT_TRUE(state);
-    const auto j = nlohmann::json::parse(state->payload);
-    EXPECT_EQ(j["name"], "Master");
-    std::optional<std::uint32_t> poll;
-    for (std::uint32_t q = 0; q < 3600 && !poll; ++q) {
-        const SimulatedUnit::IoWords w = SimulatedUnit::IoPattern(0, q);
-        bool same = true;
-        for (int n = 1; n <= 16; ++n) {
-            same = same && j["inputs"][n - 1] == (Bit(w.inputs, n) ? 1 : 0) &&
-                   j["outputs"][n - 1] == (Bit(w.outputs, n) ? 1 : 0);
-        }
-        poll = same ? std::optional(q) : std::nullopt;
-    }
-    ASSERT_TRUE(poll) << state->payload;
-    const SimulatedUnit::IoWords w = SimulatedUnit::IoPattern(0, *poll);
-    for (int n = 1; n <= 16; ++n) {
-        const std::string suffix = "/" + std::to_string(n);
-        EXPECT_EQ(l.Latest(p + "/master/input" + suffix)->payload, Bit(w.inputs, n) ? "1" : "0");
-        EXPECT_EQ(l.Latest(p + "/master/output" + suffix)->payload, Bit(w.outputs, n) ? "1" : "0");
-    }
-}
-
-TEST_F(BridgeCommand, PatternReachesTopicsAndTablesAndSigtermSaysOffline) {
-    MqttListener l;
-    ASSERT_TRUE(l.Connect(broker.Port(), "e/#"));
-    CliProcess bridge(Args("e"));
-    ASSERT_TRUE(bridge.WaitForLines("MQTT: connected")) << bridge.Log();
-    ASSERT_TRUE(l.WaitFor("e/status", "online", 20s)) << bridge.Log();
-    ASSERT_TRUE(l.WaitFor("e/master/name", "Master", 20s));
-    EXPECT_TRUE(l.WaitFor("e/slave1/state", "offline", 20s)) << "no Slave is enabled";
-
+// The unit's moving pattern reaches the tables and the topics. The broker is frozen,
+// then gone, then back without its retained messages: the polls go on once a
+// second (the record count says so) and the whole state is published again.
+// SIGTERM ends the service with exit status 0 and availability offline.
+TEST(BridgeCommand, PatternOutlivesABrokerRestartAndSigtermSaysOffline) {
+    BrokerProcess broker;
+    ASSERT_TRUE(broker.Start()) << broker.Log();
+    const int modbusPort = FreeLoopbackPort();
+    CliProcess bridge({"bridge", "--simulate", "--mqtt",
+                       "mqtt://127.0.0.1:" + std::to_string(broker.Port()) + "/e", "--modbus",
+                       "127.0.0.1:" + std::to_string(modbusPort)});
+    ASSERT_TRUE(bridge.WaitForLines("MQTT: connected")) << bridge.Output();
     ModbusClient c(modbusPort);
-    ASSERT_TRUE(c.Connected());
     std::uint16_t regs[kModbusInputRegisters];
-    // The record counter moves on once a second; each copy of the tables holds the
-    // pattern of the poll it counts (the first record is poll 0).
-    ASSERT_TRUE(Registers(c, regs));
-    const std::uint16_t first = regs[kRecordCountRegister];
-    ASSERT_TRUE(WaitUntil(
-        [&] { return Registers(c, regs) && regs[kRecordCountRegister] >= first + 2; }, 10s));
-    const SimulatedUnit::IoWords w = SimulatedUnit::IoPattern(0, regs[kRecordCountRegister] - 1u);
-    EXPECT_EQ(regs[kInputsRegister], w.inputs);
-    EXPECT_EQ(regs[kOutputsRegister], w.outputs);
+    ASSERT_TRUE(WaitUntil([&] { return ReadRecordCount(c, regs) >= 2; })) << bridge.Output();
     EXPECT_EQ(regs[kLiveRegister], 1);
-    EXPECT_EQ(regs[kInputsRegister + 1], 0) << "Slave 1 has never reported";
+    EXPECT_EQ(modbus_write_bit(*c, 0, 1), -1);  // read-only: exception 1, illegal function
+    EXPECT_EQ(errno, EMBXILFUN);
+    EXPECT_EQ(modbus_write_registers(*c, 0, 1, regs), -1);
+    EXPECT_EQ(errno, EMBXILFUN);
 
-    const std::uint64_t before = l.Sequence();
-    EXPECT_EQ(bridge.Stop(SIGTERM), 0) << bridge.Log();
-    EXPECT_TRUE(l.WaitFor("e/status", "offline", 10s, before)) << bridge.Log();
-    EXPECT_EQ(bridge.Count("Bridge stopped"), 1) << bridge.Log();
+    const auto start = std::chrono::steady_clock::now();
+    const int before = ReadRecordCount(c, regs);
+    broker.Signal(SIGSTOP);
+    std::this_thread::sleep_for(2s);
+    broker.Signal(SIGCONT);
+    broker.Stop();
+    std::this_thread::sleep_for(2s);
+    const double away =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(ReadRecordCount(c, regs) - before, away - 1.5) << "polls while the broker was away";
+    ASSERT_TRUE(broker.Start()) << broker.Log();
+    ASSERT_TRUE(bridge.WaitForLines("MQTT: connected", 2)) << bridge.Output();
+    MqttListener after;
+    ASSERT_TRUE(after.Connect(broker.Port(), "e/#"));
+    ASSERT_TRUE(after.WaitFor("e/status", "online", 10s)) << bridge.Output();
+    EXPECT_TRUE(WaitUntil([&] {  // the state of the poll the tables show
+        const auto state = after.Latest("e/master/state");
+        return state && ReadRecordCount(c, regs) > 0 &&
+               state->payload == StateJson(0, regs[kRecordCountRegister] - 1u, "Master");
+    }));
+    EXPECT_EQ(after.Latest("e/slave1/state")->payload, "offline") << "no Slave is enabled";
 
-    // What a subscriber joining now finds retained: one poll's state, whole.
-    MqttListener late;
-    ASSERT_TRUE(late.Connect(broker.Port(), "e/#"));
-    ASSERT_TRUE(late.WaitFor("e/status", "offline", 10s));
-    ASSERT_TRUE(WaitUntil([&] { return late.All().size() == 1 + 2 * 16 + 2 + 8 + 8; }))
-        << late.All().size();
-    ExpectMasterAtOnePoll(late, "e");
+    const std::uint64_t seen = after.Sequence();
+    EXPECT_EQ(bridge.Stop(SIGTERM), 0) << bridge.Output();
+    EXPECT_TRUE(after.WaitFor("e/status", "offline", 10s, seen)) << bridge.Output();
+    EXPECT_EQ(bridge.Count("MQTT: connection to mqtt://127.0.0.1"), 1) << bridge.Output();
+    EXPECT_EQ(bridge.Count("Bridge stopped"), 1) << bridge.Output();
 }
 
-// The cable is pulled at the 14th report (the third poll) and plugged back in 3 s
-// later; the bridge searches every second meanwhile.
-TEST_F(BridgeCommand, UnpluggedUnitIsLostOnceAndTakenBack) {
+// Over TLS to a broker that wants a client certificate from a CA made here and a
+// login whose password comes from a file. The cable is pulled at the 14th report
+// (the third poll) and plugged back in 3 s later; the bridge searches every second
+// meanwhile and says one line each way. Killed, it leaves the broker's last will.
+// Without the password, or with a CA that does not vouch for the broker, it never
+// connects and says so once.
+TEST(BridgeCommand, TlsUnitUnpluggedAndTakenBackAndTheLastWill) {
+    testing::TempDir dir;
+    const std::string d = dir.path().string() + "/";
+    WriteFile(dir / "server.ext", "subjectAltName=IP:127.0.0.1\n");
+    WriteFile(dir / "pw", "s3cret\r\nnot the password\n");
+    const std::string req = "openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes ";
+    const std::string sign =
+        "openssl x509 -req -days 2 -CA " + d + "ca.crt -CAkey " + d + "ca.key -CAcreateserial ";
+    for (const std::string& command : {
+             req + "-x509 -days 2 -subj /CN=ca -keyout " + d + "ca.key -out " + d + "ca.crt",
+             req + "-x509 -days 2 -subj /CN=other -keyout " + d + "o.key -out " + d + "other.crt",
+             req + "-subj /CN=127.0.0.1 -keyout " + d + "server.key -out " + d + "server.csr",
+             sign + "-in " + d + "server.csr -extfile " + d + "server.ext -out " + d + "server.crt",
+             "mosquitto_passwd -c -b " + d + "passwd plant s3cret",
+         }) {
+        ASSERT_EQ(std::system((command + " >/dev/null 2>&1").c_str()), 0) << command;
+    }
+    BrokerProcess broker("cafile " + d + "ca.crt\ncertfile " + d + "server.crt\nkeyfile " + d +
+                         "server.key\nrequire_certificate true\nallow_anonymous false\n" +
+                         "password_file " + d + "passwd\n");
+    ASSERT_TRUE(broker.Start()) << broker.Log();
     MqttListener l;
-    ASSERT_TRUE(l.Connect(broker.Port(), "u/#"));
-    CliProcess bridge(Args("u", {"--sim-unplug", "14:3", "--search-interval", "1"}));
-    ASSERT_TRUE(l.WaitFor("u/status", "online", 20s)) << bridge.Log();
-    ModbusClient c(modbusPort);
-    ASSERT_TRUE(c.Connected());
+    ASSERT_TRUE(l.Connect(broker.Port(), "u/#",
+                          {d + "ca.crt", d + "server.crt", d + "server.key", "plant", "s3cret"}));
+    auto args = [&](const std::string& ca, std::vector<std::string> more) {
+        std::vector<std::string> a{
+            "bridge",      "--simulate",
+            "--mqtt",      "mqtts://127.0.0.1:" + std::to_string(broker.Port()) + "/u",
+            "--mqtt-ca",   d + ca,
+            "--mqtt-cert", d + "server.crt",
+            "--mqtt-key",  d + "server.key",
+            "--mqtt-user", "plant"};
+        a.insert(a.end(), more.begin(), more.end());
+        return a;
+    };
 
-    ASSERT_TRUE(bridge.WaitForLines("Unit lost")) << bridge.Log();
-    ASSERT_TRUE(l.WaitFor("u/status", "offline", 10s)) << bridge.Log();
+    CliProcess bridge(args("ca.crt", {"--mqtt-password-file", d + "pw", "--sim-unplug", "14:3",
+                                      "--search-interval", "1"}));
+    ASSERT_TRUE(l.WaitFor("u/status", "online", 20s)) << bridge.Output() << broker.Log();
+    ASSERT_TRUE(bridge.WaitForLines("Unit lost")) << bridge.Output();
+    ASSERT_TRUE(l.WaitFor("u/status", "offline", 10s)) << bridge.Output();
     ASSERT_TRUE(l.WaitFor("u/master/state", "offline", 10s));
-    std::uint16_t regs[kModbusInputRegisters];
-    ASSERT_TRUE(Registers(c, regs));
-    EXPECT_EQ(regs[kLiveRegister], 0);
     const std::uint64_t lostAt = l.Sequence();
-
-    ASSERT_TRUE(bridge.WaitForLines("Unit attached", 2)) << bridge.Log();
-    ASSERT_TRUE(l.WaitFor("u/status", "online", 10s, lostAt)) << bridge.Log();
+    ASSERT_TRUE(bridge.WaitForLines("Unit attached", 2)) << bridge.Output();
+    ASSERT_TRUE(l.WaitFor("u/status", "online", 10s, lostAt)) << bridge.Output();
     ASSERT_TRUE(WaitUntil([&] { return l.Latest("u/master/state")->payload != "offline"; }));
-    ASSERT_TRUE(WaitUntil([&] { return Registers(c, regs) && regs[kLiveRegister] == 1; }));
-    EXPECT_EQ(bridge.Stop(SIGTERM), 0);
-
-    // One line each way, and nothing from the searches in between.
-    const std::string log = bridge.Log();
+    const std::string log = bridge.Output();
     EXPECT_EQ(bridge.Count("Unit lost"), 1) << log;
     EXPECT_EQ(bridge.Count("no longer attached; searching for it every 1 s"), 1) << log;
-    EXPECT_EQ(bridge.Count("Cannot find"), 0) << log;
-    const auto lost = log.find("Unit lost");
-    const auto back = log.find("Unit attached", lost);
-    ASSERT_NE(back, std::string::npos) << log;
-    EXPECT_EQ(std::count(log.begin() + static_cast<std::ptrdiff_t>(lost),
-                         log.begin() + static_cast<std::ptrdiff_t>(back), '\n'),
-              1)
+    const auto next = log.find('\n', log.find("Unit lost")) + 1;
+    EXPECT_NE(log.substr(next, log.find('\n', next) - next).find("Unit attached"),
+              std::string::npos)
+        << "nothing from the searches in between:\n"
         << log;
-}
+    const std::uint64_t before = l.Sequence();
+    EXPECT_EQ(bridge.Stop(SIGKILL), -1);
+    ASSERT_TRUE(l.WaitFor("u/status", "offline", 10s, before)) << broker.Log();
 
-// The broker goes away for three seconds and comes back without its retained
-// messages: the polls go on every second (the trace says when each GetStatus went
-// out, the record counter keeps counting) and the whole state is published again.
-TEST_F(BridgeCommand, BrokerRestartMissesNoPollAndGetsTheStateBack) {
-    testing::TempDir dir;
-    const std::string trace = (dir / "bridge.trace").string();
-    CliProcess bridge(Args("r", {"--trace", trace}));
-    ASSERT_TRUE(bridge.WaitForLines("MQTT: connected")) << bridge.Log();
-    ASSERT_TRUE(bridge.WaitForLines("Unit attached")) << bridge.Log();
-    ModbusClient c(modbusPort);
-    std::uint16_t regs[kModbusInputRegisters];
-    ASSERT_TRUE(Registers(c, regs));
-    const std::uint16_t beforeStop = regs[kRecordCountRegister];
-
-    broker.Stop();
-    std::this_thread::sleep_for(3s);
-    ASSERT_TRUE(Registers(c, regs));
-    EXPECT_GE(regs[kRecordCountRegister] - beforeStop, 2) << "polls while the broker was away";
-    ASSERT_TRUE(broker.Start()) << broker.Log();
-    ASSERT_TRUE(bridge.WaitForLines("MQTT: connected", 2)) << bridge.Log();
-
-    MqttListener after;
-    ASSERT_TRUE(after.Connect(broker.Port(), "r/#"));
-    ASSERT_TRUE(after.WaitFor("r/status", "online", 10s)) << bridge.Log();
-    ASSERT_TRUE(WaitUntil([&] { return after.Latest("r/master/state").has_value(); }));
-    EXPECT_TRUE(after.WaitFor("r/master/name", "Master", 10s));
-    EXPECT_EQ(bridge.Stop(SIGTERM), 0);
-
-    // GetStatus (0x41) goes out once a second from start to end, the outage included.
-    std::ifstream in(trace);
-    std::vector<double> sent;  // seconds of the day
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("> 0041", 0) == 0) {
-            const std::string time = line.substr(line.rfind('T') + 1);
-            sent.push_back(std::stod(time.substr(0, 2)) * 3600 + std::stod(time.substr(3, 2)) * 60 +
-                           std::stod(time.substr(6, 6)));
-        }
-    }
-    ASSERT_GE(sent.size(), 5u) << bridge.Log();
-    for (std::size_t i = 1; i < sent.size(); ++i) {
-        const double gap = sent[i] - sent[i - 1];
-        EXPECT_LT(gap < 0 ? gap + 86400 : gap, 1.5) << "poll " << i;
+    for (const auto& [ca, reason] :
+         {std::pair{"other.crt", "certificate verify failed"}, {"ca.crt", "not authorised"}}) {
+        CliProcess refused(args(ca, {}));
+        ASSERT_TRUE(refused.WaitForLines(reason)) << refused.Output();
+        std::this_thread::sleep_for(1s);  // several more retries
+        EXPECT_EQ(refused.Count("cannot connect"), 1) << refused.Output();
+        EXPECT_EQ(refused.Stop(SIGTERM), 0);
     }
 }
 
