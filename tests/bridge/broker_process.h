@@ -25,10 +25,7 @@ bool WaitUntil(const std::function<bool()>& done,
 
 class ChildProcess {
   public:
-    ChildProcess() = default;
-    ~ChildProcess() { Stop(SIGKILL); }
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess() { Stop(SIGKILL); }  // not copied: it owns a folder
 
     // Runs argv[0] with standard input closed; standard output and error go to Output().
     void Run(const std::vector<std::string>& argv);

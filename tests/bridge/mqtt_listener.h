@@ -50,8 +50,6 @@ class MqttListener {
         mosquitto_loop_stop(client_, false);
         mosquitto_destroy(client_);
     }
-    MqttListener(const MqttListener&) = delete;
-    MqttListener& operator=(const MqttListener&) = delete;
 
     // Connects to 127.0.0.1:port, subscribes and waits for the broker's answer.
     bool Connect(int port, const std::string& subscription, const Login& login = {}) {
