@@ -1,7 +1,6 @@
 #pragma once
-// A stand-in for a unit's HID interface under Windows (and Wine, which has no
-// USB): the server end of a named pipe in message mode, so each write arrives as
-// one report. The backend's own Open() opens the client end as it opens a unit.
+// A unit's HID interface under Windows (and Wine, which has no USB): the server end
+// of a message-mode named pipe, whose client end the backend's Open() opens.
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -14,68 +13,46 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace valdro::test {
 
 class PipeUnit {
   public:
-    PipeUnit() : path_(NewName()) {
+    PipeUnit() {
         server_ = ::CreateNamedPipeA(path_.c_str(), PIPE_ACCESS_DUPLEX,
                                      PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 4096,
                                      4096, 0, nullptr);
     }
     ~PipeUnit() { Close(); }
     PipeUnit(const PipeUnit&) = delete;
-    PipeUnit& operator=(const PipeUnit&) = delete;
 
-    bool Valid() const { return server_ != INVALID_HANDLE_VALUE; }
     const std::string& Path() const { return path_; }
-
-    // The unit sends one report.
-    bool Send(const std::vector<std::uint8_t>& report) {
+    // The unit sends one report whose byte i is first + i.
+    bool Send(std::uint8_t first) {
+        std::uint8_t report[65];
+        for (std::size_t i = 0; i < sizeof report; ++i) {
+            report[i] = static_cast<std::uint8_t>(first + i);
+        }
         DWORD written = 0;
-        return ::WriteFile(server_, report.data(), static_cast<DWORD>(report.size()), &written,
-                           nullptr) &&
-               written == report.size();
+        return ::WriteFile(server_, report, sizeof report, &written, nullptr) && written == 65;
     }
     // The unit takes one report written to it.
     std::vector<std::uint8_t> Receive() {
         std::vector<std::uint8_t> report(4096);
         DWORD read = 0;
-        if (!::ReadFile(server_, report.data(), static_cast<DWORD>(report.size()), &read,
-                        nullptr)) {
-            read = 0;
-        }
-        report.resize(read);
+        report.resize(::ReadFile(server_, report.data(), 4096, &read, nullptr) ? read : 0);
         return report;
     }
     // The unit is unplugged: the client's reads fail from now on.
-    void Close() {
-        if (Valid()) {
-            ::CloseHandle(server_);
-            server_ = INVALID_HANDLE_VALUE;
-        }
-    }
+    void Close() { ::CloseHandle(std::exchange(server_, INVALID_HANDLE_VALUE)); }
 
   private:
-    static std::string NewName() {
-        static std::atomic<int> counter{0};
-        return "\\\\.\\pipe\\valdro-unit-" + std::to_string(::GetCurrentProcessId()) + "-" +
-               std::to_string(counter++);
-    }
-
-    std::string path_;
+    inline static std::atomic<int> counter_{0};
+    std::string path_ = "\\\\.\\pipe\\valdro-unit-" + std::to_string(::GetCurrentProcessId()) +
+                        "-" + std::to_string(counter_++);
     HANDLE server_ = INVALID_HANDLE_VALUE;
 };
-
-// A report of the unit's size whose byte i is first + i.
-inline std::vector<std::uint8_t> CountingReport(std::uint8_t first, std::size_t size = 65) {
-    std::vector<std::uint8_t> r(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        r[i] = static_cast<std::uint8_t>(first + i);
-    }
-    return r;
-}
 
 }  // namespace valdro::test
