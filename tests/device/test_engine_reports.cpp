@@ -1,5 +1,5 @@
 // What the reports hold: every report of a download (golden traces), what the buffer
-// keeps between downloads, odd values; the status records and names the unit sends.
+// keeps between downloads; the status records and names the unit sends.
 // How the exchanges run and fail: test_engine_scenarios.cpp.
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "device/download_layouts.h"
 #include "device/report_trace.h"
 #include "engine_rig.h"
 #include "support/temp_dir.h"
@@ -95,22 +94,6 @@ TEST_P(EngineDownloadGolden, WritesTheGoldenReports) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Units, EngineDownloadGolden, ::testing::Values(0, 5));
-
-// Values a data file may hold but the window never writes go out by their low bytes.
-TEST(DownloadLayouts, OddValuesGoOutByTheirLowBytes) {
-    ConfigSet c;
-    c.Unit(0).SetResetDevice(0, 0x102);  // (2 * 16 + 0x1F) mod 256 = 0x3F
-    c.Unit(0).SetResetInput(0, 0x1F);
-    c.Unit(2).SetResetDevice(15, -1);  // (0xFF * 16 + 0) mod 256 = 0xF0
-    c.Unit(0).SetClientPort(-1);
-    c.Units[field::DHCPEnable] = 7;  // any non-zero flag byte counts as set
-    HidReport r{}, a{};
-    int counter = 0;
-    layout::ResetTables(r, c, counter);
-    layout::SettingsOfUnit(a, c, 0);
-    EXPECT_EQ(std::vector<int>({counter, r[3], r[3 + 32 + 15], a[17], a[19], a[20]}),
-              std::vector<int>({3, 0x3F, 0xF0, 1, 0xFF, 0xFF}));
-}
 
 // A record as the unit sends it (reply bytes 2..): mode, the Slaves' presence
 // mask, then the outputs and inputs of each unit, low byte first.
