@@ -285,12 +285,14 @@ void ModbusServer::Serve(Client& client) {
         modbus_free(ctx);
     }
     log_.Write("Modbus: client " + client.peer + " " + ending);
+    // The slot is free before the socket closes: a client that reconnects as soon as it sees
+    // the close must not be refused for a count that still holds its old connection.
+    --clientCount_;
     {
         const std::lock_guard lock(clientsMutex_);
         close(client.fd);
         client.fd = -1;
     }
-    --clientCount_;
     client.done = true;
 }
 
