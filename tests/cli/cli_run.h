@@ -4,9 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,28 +14,21 @@
 
 namespace valdro::test {
 
+using testing::ReadFile;
+
 struct RunResult {
     int exit = -1;
     std::string out;
     std::string err;
 };
 
-inline std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// What the program printed, with the line ends of Windows' text mode made "\n":
-// the tests compare the text, not the system's way of ending a line. Files the
-// program writes are compared byte for byte.
+// What the program printed, Windows' "\r\n" made "\n" (files it writes stay exact).
 inline std::string PrintedText(const std::string& path) {
-    std::string text = Slurp(path);
     std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-            out += text[i];
-        }
+    for (const char c : ReadFile(path)) {
+        if (c == '\n' && !out.empty() && out.back() == '\r')
+            out.pop_back();
+        out += c;
     }
     return out;
 }
@@ -54,6 +46,13 @@ class CliRun : public ::testing::Test {
     std::string P(const std::string& name) const { return (dir_ / name).string(); }
     void Write(const std::string& name, const std::string& text) {
         std::ofstream(P(name), std::ios::binary) << text;
+    }
+    static std::vector<std::string> Lines(const std::string& text) {
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
     }
 
     valdro::testing::TempDir dir_;

@@ -1,11 +1,11 @@
+// The data file: its exact bytes, what loading refuses (leaving the set as it was),
+// and saves that fail without touching the old file.
+
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "config/data_file.h"
-#include "support/param_name.h"
 #include "support/random_set.h"
 #include "support/temp_dir.h"
 
@@ -15,110 +15,65 @@ namespace {
 namespace fs = std::filesystem;
 using testing::RandomSet;
 using testing::TempDir;
+using Bytes = std::vector<std::uint8_t>;
 
-std::vector<std::uint8_t> ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteAll(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-std::size_t FilesIn(const fs::path& dir) {
-    return static_cast<std::size_t>(
-        std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
-}
-
-void SetVersion(std::vector<std::uint8_t>& file, std::int32_t v) {
-    const auto u = static_cast<std::uint32_t>(v);
-    for (std::size_t i = 0; i < 4; ++i)
-        file[i] = static_cast<std::uint8_t>(u >> (8 * i));
-}
-
-TEST(DataFile, SavedFileIsHeaderThenBothImages) {
+// A header, offset or image out of place, or a temporary left behind.
+TEST(DataFile, SavedFileIsHeaderThenBothImagesAndLoadsBack) {
     TempDir dir;
     const ConfigSet set = RandomSet(1);
     ASSERT_EQ(SaveDataFile(dir / "a.dat", set), SaveOutcome::Ok);
-    const auto file = ReadAll(dir / "a.dat");
+    const auto file = testing::ReadFile<Bytes>(dir / "a.dat");
     ASSERT_EQ(file.size(), 23508u);
-    const std::uint8_t header[36] = {1,   0,   0,   0,   'O', 'R', 'V', 'E', 'L', 'I', 'X', ' ',
-                                     'V', 'a', 'l', 'd', 'r', 'o', 'm', 'e', 't', 'r', 'i', 'c',
-                                     'a', 0,   0,   0,   0,   0,   0,   0,   0,   0,   0,   0};
+    const char header[37] = "\1\0\0\0ORVELIX Valdrometrica\0\0\0\0\0\0\0\0\0\0";
     EXPECT_EQ(std::memcmp(file.data(), header, 36), 0);
     EXPECT_TRUE(std::equal(set.Units.begin(), set.Units.end(), file.begin() + 36));
     EXPECT_TRUE(std::equal(set.InputMap.begin(), set.InputMap.end(), file.begin() + 2772));
-    EXPECT_EQ(FilesIn(dir.path()), 1u);  // no temporary left behind
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
 
     ConfigStore store;
     ASSERT_EQ(LoadDataFile(dir / "a.dat", store.Current()), LoadOutcome::Ok);
     store.MarkSaved();
     EXPECT_EQ(store.Current(), set);
     EXPECT_FALSE(store.HasChanged());
+    store.Current().InputMap.back() ^= 1;
+    EXPECT_TRUE(store.HasChanged());
 }
 
-struct HeaderCase {
-    const char* what;
-    void (*edit)(std::vector<std::uint8_t>&);
-    LoadOutcome expected;
-};
-
-const HeaderCase kHeaderCases[] = {
-    {"filler bytes hold anything", [](auto& f) { std::fill_n(f.begin() + 26, 10, 0xAB); },
-     LoadOutcome::Ok},
-    {"version 0", [](auto& f) { SetVersion(f, 0); }, LoadOutcome::Ok},
-    {"lowest version", [](auto& f) { SetVersion(f, INT32_MIN); }, LoadOutcome::Ok},
-    {"version 2", [](auto& f) { SetVersion(f, 2); }, LoadOutcome::LaterFormat},
-    {"highest version", [](auto& f) { SetVersion(f, INT32_MAX); }, LoadOutcome::LaterFormat},
-    {"signature in other case", [](auto& f) { f[4] = 'o'; }, LoadOutcome::Incompatible},
-    {"last letter differs", [](auto& f) { f[24] = 'A'; }, LoadOutcome::Incompatible},
-    {"no NUL after the signature", [](auto& f) { f[25] = ' '; }, LoadOutcome::Incompatible},
-    // The signature decides before the version does.
-    {"bad signature and version 2",
-     [](auto& f) {
-         SetVersion(f, 2);
-         f[5] = 'X';
-     },
-     LoadOutcome::Incompatible},
-    {"extra bytes after the map", [](auto& f) { f.insert(f.end(), 100, 0xEE); }, LoadOutcome::Ok},
-    {"one byte short", [](auto& f) { f.pop_back(); }, LoadOutcome::OpenError},
-    {"signature only", [](auto& f) { f.resize(26); }, LoadOutcome::OpenError},
-    {"short and version 2",
-     [](auto& f) {
-         f.resize(100);
-         SetVersion(f, 2);
-     },
-     LoadOutcome::LaterFormat},
-    {"cut inside the signature", [](auto& f) { f.resize(25); }, LoadOutcome::Incompatible},
-    {"empty", [](auto& f) { f.clear(); }, LoadOutcome::Incompatible},
-};
-
-class DataFileHeader : public ::testing::TestWithParam<HeaderCase> {};
-
-// Every refusal leaves the configuration exactly as it was: loads are all or nothing.
-TEST_P(DataFileHeader, OutcomeAndConfigurationUntouchedUnlessOk) {
-    const HeaderCase& c = GetParam();
-    const ConfigSet incoming = RandomSet(3);
-    auto file = SerializeDataFile(incoming);
-    c.edit(file);
-    TempDir dir;
-    WriteAll(dir / "f.dat", file);
-
-    const ConfigSet before = RandomSet(4);
-    ConfigSet set = before;
-    EXPECT_EQ(LoadDataFile(dir / "f.dat", set), c.expected);
-    EXPECT_EQ(set, c.expected == LoadOutcome::Ok ? incoming : before);
+void SetVersion(Bytes& file, std::int32_t v) {
+    for (std::size_t i = 0; i < 4; ++i)
+        file[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DataFileHeader, ::testing::ValuesIn(kHeaderCases),
-                         test::NameFromWhat());
-
-TEST(DataFile, WhatCannotBeReadIsAnOpenError) {
+// The signature decides before the version, the version before the length; any
+// refusal leaves the configuration exactly as it was (all or nothing).
+TEST(DataFile, HeaderAndLengthDecideTheOutcome) {
+    const std::pair<void (*)(Bytes&), LoadOutcome> rows[] = {
+        {[](auto& f) { std::fill_n(f.begin() + 26, 10, 0xAB); }, LoadOutcome::Ok},  // filler
+        {[](auto& f) { SetVersion(f, 0); }, LoadOutcome::Ok},
+        {[](auto& f) { SetVersion(f, INT32_MIN); }, LoadOutcome::Ok},
+        {[](auto& f) { SetVersion(f, 2); }, LoadOutcome::LaterFormat},
+        {[](auto& f) { SetVersion(f, INT32_MAX); }, LoadOutcome::LaterFormat},
+        {[](auto& f) { f[4] = 'o'; }, LoadOutcome::Incompatible},
+        {[](auto& f) { f[24] = 'A'; }, LoadOutcome::Incompatible},
+        {[](auto& f) { f[25] = ' '; }, LoadOutcome::Incompatible},  // no NUL after it
+        {[](auto& f) { SetVersion(f, 2), f[5] = 'X'; }, LoadOutcome::Incompatible},
+        {[](auto& f) { f.insert(f.end(), 100, 0xEE); }, LoadOutcome::Ok},
+        {[](auto& f) { f.pop_back(); }, LoadOutcome::OpenError},
+        {[](auto& f) { f.resize(26); }, LoadOutcome::OpenError},
+        {[](auto& f) { f.resize(100), SetVersion(f, 2); }, LoadOutcome::LaterFormat},
+        {[](auto& f) { f.resize(25); }, LoadOutcome::Incompatible},
+        {[](auto& f) { f.clear(); }, LoadOutcome::Incompatible},
+    };
+    const ConfigSet incoming = RandomSet(3), before = RandomSet(4);
+    for (std::size_t row = 0; row < std::size(rows); ++row) {
+        auto file = SerializeDataFile(incoming);
+        rows[row].first(file);
+        ConfigSet set = before;
+        EXPECT_EQ(ParseDataFile(file, set), rows[row].second) << "row " << row;
+        EXPECT_EQ(set, rows[row].second == LoadOutcome::Ok ? incoming : before) << "row " << row;
+    }
     TempDir dir;
     fs::create_directory(dir / "folder");
-    const ConfigSet before = RandomSet(7);
     for (const char* name : {"missing.dat", "folder"}) {
         ConfigSet set = before;
         EXPECT_EQ(LoadDataFile(dir / name, set), LoadOutcome::OpenError) << name;
@@ -126,23 +81,18 @@ TEST(DataFile, WhatCannotBeReadIsAnOpenError) {
     }
 }
 
+// A save that cannot be made says so and leaves the old file and folder as they were.
 TEST(DataFile, FailedSaveKeepsTheOldFile) {
     TempDir dir;
-    const ConfigSet first = RandomSet(9);
-    ASSERT_EQ(SaveDataFile(dir / "keep.dat", first), SaveOutcome::Ok);
-    const auto oldBytes = ReadAll(dir / "keep.dat");
-
+    ASSERT_EQ(SaveDataFile(dir / "keep.dat", RandomSet(9)), SaveOutcome::Ok);
+    const auto oldBytes = testing::ReadFile(dir / "keep.dat");
     fs::create_directory(dir / "folder");
-    const fs::path targets[] = {
-        dir / "folder",  // a directory
-        dir / "no-such-dir" / "x.dat",
-        dir / "keep.dat" / "x.dat",  // a file where a directory should be
-        "",
-    };
+    const fs::path targets[] = {dir / "folder", dir / "no-such-dir" / "x.dat",
+                                dir / "keep.dat" / "x.dat", ""};
     for (const fs::path& target : targets)
         EXPECT_EQ(SaveDataFile(target, RandomSet(10)), SaveOutcome::Error) << target;
-    EXPECT_EQ(ReadAll(dir / "keep.dat"), oldBytes);
-    EXPECT_EQ(FilesIn(dir.path()), 2u);  // no temporary left beside the targets
+    EXPECT_EQ(testing::ReadFile(dir / "keep.dat"), oldBytes);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);
 }
 
 }  // namespace

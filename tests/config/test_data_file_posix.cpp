@@ -1,12 +1,12 @@
 // Saving on POSIX systems: pipes are never replaced, a replaced file keeps its
-// mode, a symbolic link keeps pointing at the file it names.
+// mode, a symbolic link keeps pointing at the file it names, a temporary name
+// someone else holds is passed over, and the longest names still save.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-
-#include <fstream>
-#include <iterator>
+#include <unistd.h>
 
 #include "config/data_file.h"
+#include "config/file_replace.h"
 #include "support/random_set.h"
 #include "support/temp_dir.h"
 
@@ -15,22 +15,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::RandomSet;
-using testing::TempDir;
+using testing::ReadFile;
 
-std::vector<std::uint8_t> ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-TEST(DataFilePosix, APipeIsNeverReplacedByAPlainFile) {
-    TempDir dir;
+TEST(DataFilePosix, SavingRespectsWhatIsThere) {
+    testing::TempDir dir;
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
     EXPECT_EQ(SaveDataFile(dir / "pipe", RandomSet(10)), SaveOutcome::Error);
     EXPECT_EQ(fs::status(dir / "pipe").type(), fs::file_type::fifo);
-}
 
-TEST(DataFilePosix, ReplacingKeepsModeAndSymlinkAndTakesLongNames) {
-    TempDir dir;
     const mode_t oldMask = ::umask(027);
     ASSERT_EQ(SaveDataFile(dir / "new.dat", RandomSet(11)), SaveOutcome::Ok);
     ::umask(oldMask);
@@ -45,8 +37,14 @@ TEST(DataFilePosix, ReplacingKeepsModeAndSymlinkAndTakesLongNames) {
     const ConfigSet second = RandomSet(12);
     ASSERT_EQ(SaveDataFile(dir / "link.dat", second), SaveOutcome::Ok);
     EXPECT_TRUE(fs::is_symlink(dir / "link.dat"));
-    EXPECT_EQ(ReadAll(dir / "new.dat"), SerializeDataFile(second));
+    EXPECT_EQ(ReadFile<std::vector<std::uint8_t>>(dir / "new.dat"), SerializeDataFile(second));
     EXPECT_EQ(perms("new.dat"), kept);
+
+    // The first temporary name is taken: the save uses another and leaves it be.
+    const fs::path squatter = TemporaryNameFor(dir / "new.dat", ::getpid(), 0);
+    std::ofstream(squatter) << "not ours";
+    ASSERT_EQ(SaveDataFile(dir / "new.dat", RandomSet(13)), SaveOutcome::Ok);
+    EXPECT_EQ(ReadFile(squatter), "not ours");
 
     const std::string name = std::string(251, 'n') + ".dat";  // 255 bytes, the usual limit
     ASSERT_EQ(SaveDataFile(dir / name, second), SaveOutcome::Ok);

@@ -9,14 +9,13 @@
 #include <string>
 
 #include "config/config_json.h"
+#include "support/random_set.h"
 
 namespace valdro::testing {
 
 inline std::string PlantSetJson() {
     using Json = nlohmann::ordered_json;
-    ConfigSet defaults;
-    defaults.SetDefaults();
-    Json doc = Json::parse(ExportConfigJson(defaults));
+    Json doc = Json::parse(ExportConfigJson(DefaultSet()));
     const char* names[] = {"Boiler house",  "Pump station 1", "Pump station 2",
                            "Cooling tower", "Conveyor A",     "Conveyor B",
                            "Dryer",         "Packing line",   "Loading bay"};

@@ -1,12 +1,18 @@
 #pragma once
-// A configuration set whose every byte is random, so that nothing passes a test
-// by happening to be zero.
+// Sets tests start from: the defaults, and sets whose every byte is random, so that
+// nothing passes a test by happening to be zero.
 
 #include <random>
 
 #include "config/config_set.h"
 
 namespace valdro::testing {
+
+inline ConfigSet DefaultSet() {
+    ConfigSet set;
+    set.SetDefaults();
+    return set;
+}
 
 inline ConfigSet RandomSet(unsigned seed) {
     std::mt19937 rng(seed);

@@ -16,11 +16,9 @@ struct ProgramIo {
     std::string err;  // standard error is written here
 };
 
-// program: the path without the system's suffix for programs (".exe" is added on
-// Windows). With interruptAfter, the program gets Ctrl-C (SIGINT on Linux, the
-// console's event on Windows) after that time, and is ended a minute later if it
-// has not exited by then. Returns the exit status, -1 when the program could not
-// be started or did not exit by itself.
+// program: the path without ".exe". With interruptAfter, the program gets Ctrl-C
+// then and is ended a minute later if still running. Returns the exit status, -1
+// when the program could not be started or did not exit by itself.
 int RunProgram(const std::string& program, const std::vector<std::string>& args,
                const ProgramIo& io,
                std::optional<std::chrono::milliseconds> interruptAfter = std::nullopt);

@@ -1,7 +1,10 @@
 #pragma once
-// A private directory for one test, removed with everything in it afterwards.
+// A private directory for one test, removed with everything in it afterwards, and
+// a file's bytes read back.
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -40,5 +43,12 @@ class TempDir {
   private:
     std::filesystem::path path_;
 };
+
+// A file's bytes as std::string or std::vector<std::uint8_t>; empty when unreadable.
+template <typename Bytes = std::string>
+Bytes ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
 
 }  // namespace valdro::testing
