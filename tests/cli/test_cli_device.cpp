@@ -38,7 +38,7 @@ TEST_F(CliDevice, ListShowsTheUnitsAndSaysOnStderrWhenThereIsNone) {
 }
 
 // The check runs before the download: its errors and warnings go to stderr, and
-// only --strict with an error stops anything being sent; Ctrl-C stops a download.
+// only --strict with an error stops anything being sent.
 // The trace holds every report and reply (109 each); its layout is checked elsewhere.
 TEST_F(CliDevice, DownloadReportsTheCheckAndStrictRefusesErrors) {
     const ConfigSet defaults = testing::DefaultSet();
@@ -77,11 +77,6 @@ TEST_F(CliDevice, DownloadReportsTheCheckAndStrictRefusesErrors) {
         EXPECT_TRUE(!sent ||
                     (trace[0].rfind("> 0053", 0) == 0 && trace[216].rfind("> 005a", 0) == 0));
     }
-    const RunResult cut =
-        Run({"download", P("defaults.dat"), "--simulate", "--trace", P("t.trace")}, "", 300ms);
-    EXPECT_EQ(cut.exit, 1);
-    EXPECT_NE(cut.err.find("download interrupted"), std::string::npos) << cut.err;
-    EXPECT_LT(Lines(ReadFile(P("t.trace"))).size(), 218u) << "Ctrl-C stops the download at once";
 }
 
 // Each bad option or failure exits with its status and says why on stderr only.

@@ -89,7 +89,8 @@ TEST(ConfigCheck, EachRuleFiresWhereTheSetIsBroken) {
     const auto plant = nlohmann::ordered_json::parse(testing::PlantSetJson());
     for (const Row& row : kRows) {
         auto doc = plant;
-        for (const auto& [where, value] : nlohmann::ordered_json::parse(row.edits).items())
+        const auto edits = nlohmann::ordered_json::parse(row.edits);
+        for (const auto& [where, value] : edits.items())
             doc[nlohmann::ordered_json::json_pointer(where)] = value;
         ConfigSet set;
         ASSERT_TRUE(ImportConfigJson(doc.dump(), set).ok) << row.edits;
