@@ -40,11 +40,14 @@ TEST(DataFilePosix, SavingRespectsWhatIsThere) {
     EXPECT_EQ(ReadFile<std::vector<std::uint8_t>>(dir / "new.dat"), SerializeDataFile(second));
     EXPECT_EQ(perms("new.dat"), kept);
 
-    // The first temporary name is taken: the save uses another and leaves it be.
-    const fs::path squatter = TemporaryNameFor(dir / "new.dat", ::getpid(), 0);
-    std::ofstream(squatter) << "not ours";
+    // The first temporary name the save will try (".valdro-<pid>-<n+1>-0.tmp", after
+    // ours with n) is taken: the save uses another and leaves it be.
+    std::string taken = TemporaryNameFor(dir / "new.dat", ::getpid(), 0).filename().string();
+    const std::size_t end = taken.rfind("-0.tmp"), at = taken.rfind('-', end - 1) + 1;
+    taken.replace(at, end - at, std::to_string(std::stoul(taken.substr(at, end - at)) + 1));
+    std::ofstream(dir / taken) << "not ours";
     ASSERT_EQ(SaveDataFile(dir / "new.dat", RandomSet(13)), SaveOutcome::Ok);
-    EXPECT_EQ(ReadFile(squatter), "not ours");
+    EXPECT_EQ(ReadFile(dir / taken), "not ours");
 
     const std::string name = std::string(251, 'n') + ".dat";  // 255 bytes, the usual limit
     ASSERT_EQ(SaveDataFile(dir / name, second), SaveOutcome::Ok);
