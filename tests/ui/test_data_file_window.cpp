@@ -1,13 +1,11 @@
 // Save and Load from the window, the file choosers, and the close question.
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <QFileDialog>
 #include <QTabWidget>
 #include <QTimer>
-#include <csignal>
 
 #include "config/data_file.h"
+#include "file_size_limit_posix.h"
 #include "ui/unit_selector.h"
 #include "window_fixture.h"
 
@@ -70,15 +68,12 @@ TEST_F(WindowTest, FailedSaveKeepsTheOldFileAndTheChange) {
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     const QByteArray bytes = old.readAll();
     Type("DeviceNameEdit", "Edited");
-    rlimit was{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
-    rlimit small{4096, was.rlim_max};
-    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    dialogs.files = {Path("old.dat")};
-    Click("SaveButton");
-    setrlimit(RLIMIT_FSIZE, &was);
-    std::signal(SIGXFSZ, handler);
+    {
+        const FileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.Ok());
+        dialogs.files = {Path("old.dat")};
+        Click("SaveButton");
+    }
     EXPECT_EQ(dialogs.Errors(), QStringList{u"Error Saving File."_s});
     old.seek(0);
     EXPECT_EQ(old.readAll(), bytes);
