@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 
 #include "config/config_check.h"
 #include "ui/help/chm_archive.h"
@@ -137,16 +136,28 @@ TEST(Manual, EveryReferenceResolvesAndEveryCheckRuleIsExplained) {
                (hash == std::string::npos ||
                 page(to).find("name=\"" + target.substr(hash + 1) + "\"") != std::string::npos);
     };
-    const std::regex ref(R"re((?:href|src)="([^"]+)")re", std::regex::icase);
+    // Every href="..." and src="..." of every page, in any letter case (no <regex>:
+    // GCC 12 warns falsely inside it under the sanitizers).
+    int references = 0;
     for (const auto& path : archive->ListFiles()) {
         const std::string html = path.ends_with(".html") ? page(path) : "";
-        for (std::sregex_iterator it(html.begin(), html.end(), ref), end; it != end; ++it) {
-            const std::string target = (*it)[1];
-            EXPECT_TRUE(target.starts_with("http") || target.starts_with("mailto:") ||
-                        resolves(path, target))
-                << path << " -> " << target;
+        std::string lower = html;
+        for (char& c : lower)
+            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        for (const std::string attr : {"href=\"", "src=\""}) {
+            for (auto at = lower.find(attr); at != std::string::npos;
+                 at = lower.find(attr, at + 1)) {
+                const auto begin = at + attr.size();
+                const std::string target = html.substr(begin, html.find('"', begin) - begin);
+                ++references;
+                EXPECT_TRUE(target.starts_with("http") || target.starts_with("mailto:") ||
+                            resolves(path, target))
+                    << path << " -> " << target;
+            }
         }
     }
+
+    EXPECT_GT(references, 50);  // the pages were read and their links found
 
     const std::string checks = page("/checks.html");
     for (const CheckRule& rule : CheckRules()) {
