@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "config/ascii_case.h"
 #include "config/config_json.h"
 #include "config/data_file.h"
 #include "config/file_io.h"
@@ -40,9 +41,7 @@ bool LoadDataFileOrReport(const std::string& path, ConfigSet& into) {
 }
 
 bool LoadConfigOrReport(const std::string& path, ConfigSet& into) {
-    std::string ext = std::filesystem::path(path).extension().string();
-    for (char& c : ext)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    const std::string ext = LowerAscii(std::filesystem::path(path).extension().string());
     if (path != "-" && ext != ".json")
         return LoadDataFileOrReport(path, into);
     const auto text = ReadTextOrReport(path);

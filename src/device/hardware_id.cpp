@@ -2,18 +2,13 @@
 
 #include <algorithm>
 
+#include "config/ascii_case.h"
 #include "config/hex_text.h"
 #include "device/unit_identity.h"
 
 namespace valdro {
 
 namespace {
-
-// Only ASCII letters fold: the ids and fragments are ASCII, and a locale's
-// rules must not decide whether a unit is found.
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // Where part first occurs in text, ignoring the case of ASCII letters; npos if nowhere.
 std::size_t FindFolded(std::string_view text, std::string_view part) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "config/ascii_case.h"
 #include "config/config_check.h"
 #include "ui/help/chm_archive.h"
 #include "ui/help/sitemap.h"
@@ -141,9 +142,7 @@ TEST(Manual, EveryReferenceResolvesAndEveryCheckRuleIsExplained) {
     int references = 0;
     for (const auto& path : archive->ListFiles()) {
         const std::string html = path.ends_with(".html") ? page(path) : "";
-        std::string lower = html;
-        for (char& c : lower)
-            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        const std::string lower = LowerAscii(html);
         for (const std::string attr : {"href=\"", "src=\""}) {
             for (auto at = lower.find(attr); at != std::string::npos;
                  at = lower.find(attr, at + 1)) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 
+#include "config/ascii_case.h"
 #include "config/utf8.h"
 
 namespace valdro {
@@ -14,13 +15,6 @@ struct Tag {
     std::string name;  // lower case, with a leading '/' for a closing tag
     std::map<std::string, std::string> attributes;  // names lower case, values raw
 };
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 bool IsSpace(char c) {
     return std::isspace(static_cast<unsigned char>(c)) != 0;
@@ -43,7 +37,7 @@ bool ReadTag(std::string_view html, std::size_t& pos, Tag& tag) {
         return html.substr(start, i - start);
     };
     tag = Tag{};
-    tag.name = Lower(readWord());
+    tag.name = LowerAscii(readWord());
     while (true) {
         skipSpace();
         if (i >= html.size())
@@ -54,7 +48,7 @@ bool ReadTag(std::string_view html, std::size_t& pos, Tag& tag) {
             ++i;
             continue;
         }
-        std::string name = Lower(readWord());
+        std::string name = LowerAscii(readWord());
         if (name.empty()) {
             ++i;  // a stray character such as '=' on its own
             continue;
@@ -163,14 +157,14 @@ std::vector<SitemapEntry> ParseSitemap(std::string_view html) {
             }
         } else if (tag.name == "object") {
             const auto type = tag.attributes.find("type");
-            inObject = type != tag.attributes.end() && Lower(type->second) == "text/sitemap";
+            inObject = type != tag.attributes.end() && LowerAscii(type->second) == "text/sitemap";
             entry = SitemapEntry{};
         } else if (tag.name == "param" && inObject) {
             const auto name = tag.attributes.find("name");
             const auto value = tag.attributes.find("value");
             if (name == tag.attributes.end() || value == tag.attributes.end())
                 continue;
-            const std::string key = Lower(name->second);
+            const std::string key = LowerAscii(name->second);
             // An index keyword may list several topics; the first one is taken.
             if (key == "name" && entry.name.empty())
                 entry.name = DecodeHtmlEntities(value->second);
